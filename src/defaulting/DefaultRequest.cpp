@@ -1,0 +1,126 @@
+#include "defaulting/DefaultRequest.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "printerlist/PrinterListLoading.h"
+#include "printerlist/ProfileText.h"
+
+namespace tavrelonim::defaulting {
+
+namespace {
+
+using platform::PrinterInfo5Layout;
+
+bool LiesWithin(const char* address, std::span<const std::byte> buffer) noexcept {
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
+    const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
+    return at >= begin && at - begin < buffer.size();
+}
+
+// The spooler places the record's strings behind it in the same buffer; a string pointer that
+// is neither null nor inside it means the record is not one this program can trust.
+bool StringsLieWithin(const PrinterInfo5Layout& info, std::span<const std::byte> buffer) noexcept {
+    return (info.pPrinterName == nullptr || LiesWithin(info.pPrinterName, buffer)) &&
+           (info.pPortName == nullptr || LiesWithin(info.pPortName, buffer));
+}
+
+}  // namespace
+
+void MakeSelectedPrinterDefault(const DefaultingContext& context) {
+    platform::OsVersionInfo version;
+    version.dwOSVersionInfoSize = sizeof(platform::OsVersionInfo);
+    std::fill(std::begin(version.szCSDVersion), std::end(version.szCSDVersion), ' ');
+    context.platform.GetVersionExA(version);
+    if (version.dwPlatformId == platform::kVerPlatformWin32Windows) {
+        MarkDefaultBySpooler(context);
+    } else {
+        MarkDefaultByProfile(context);
+    }
+}
+
+void MarkDefaultByProfile(const DefaultingContext& context) {
+    if (context.list.SelectedIndex() <= -1) {
+        return;
+    }
+    const std::string value = printerlist::ReadWholeProfileString(context.platform, "PrinterPorts",
+                                                                  context.list.CurrentText(),
+                                                                  printerlist::kValueBufferSize);
+    const auto [driver, port] = printerlist::SplitDriverAndPort(value);
+    if (port.empty() || driver.empty()) {
+        return;
+    }
+    WriteDefaultDeviceLine(context.platform, context.list.CurrentText(), std::string(driver), std::string(port));
+    FollowWithApplicationPrinter(context.platform, context.applicationPrinter, context.list.CurrentText());
+}
+
+void WriteDefaultDeviceLine(platform::Platform& platform, const std::string& printerName, const std::string& driver,
+                            const std::string& port) {
+    platform.WriteProfileStringA("windows", "Device", printerlist::ComposeDeviceLine(printerName, driver, port));
+    // Bounded so that a hung window elsewhere on the desktop cannot hang this one.
+    platform.SendMessageTimeoutA(platform::kHwndBroadcast, platform::kWmWininichange, 0, "windows",
+                                 platform::kSmtoAbortIfHung, kBroadcastTimeoutMilliseconds);
+}
+
+void MarkDefaultBySpooler(const DefaultingContext& context) {
+    const std::string printerName = context.list.EntryAt(context.list.SelectedIndex());
+    if (printerName.empty()) {
+        return;
+    }
+    platform::PrinterHandle opened = nullptr;
+    const platform::PrinterDefaults defaults{nullptr, nullptr, platform::kPrinterAllAccess};
+    if (!context.platform.OpenPrinterA(printerName, opened, defaults)) {
+        return;
+    }
+    const platform::ScopedPrinterHandle printer(context.platform, opened);
+
+    std::uint32_t needed = 0;
+    context.platform.GetPrinterA(printer.get(), 5, {}, needed);
+    if (needed < sizeof(PrinterInfo5Layout) || needed > kPrinterInfoSizeLimit) {
+        return;
+    }
+    std::vector<std::byte> buffer(needed);
+    if (!context.platform.GetPrinterA(printer.get(), 5, buffer, needed)) {
+        return;
+    }
+    PrinterInfo5Layout info{};
+    std::memcpy(&info, buffer.data(), sizeof info);
+    if (!StringsLieWithin(info, buffer)) {
+        return;
+    }
+
+    const platform::PrinterInfo5 record{
+        ReadAnsiStringAt(info.pPrinterName, buffer),
+        ReadAnsiStringAt(info.pPortName, buffer),
+        // The default flag joins the printer's other attributes; clearing them would change its setup.
+        info.Attributes | platform::kPrinterAttributeDefault,
+        info.DeviceNotSelectedTimeout,
+        info.TransmissionRetryTimeout,
+    };
+    if (context.platform.SetPrinterA(printer.get(), 5, record, 0)) {
+        FollowWithApplicationPrinter(context.platform, context.applicationPrinter, context.list.CurrentText());
+    } else {
+        const std::uint32_t lastError = context.platform.GetLastError();
+        context.platform.MessageBoxA(SetPrinterFailedMessage(lastError));
+    }
+}
+
+std::string ReadAnsiStringAt(const char* address, std::span<const std::byte> buffer) {
+    if (address == nullptr || !LiesWithin(address, buffer)) {
+        return {};
+    }
+    const auto offset = static_cast<std::size_t>(reinterpret_cast<const std::byte*>(address) - buffer.data());
+    const std::size_t searchable = std::min(kAnsiStringLimit, buffer.size() - offset);
+    const void* nul = std::memchr(address, '\0', searchable);
+    if (nul == nullptr) {
+        return {};
+    }
+    return {address, static_cast<const char*>(nul)};
+}
+
+std::string SetPrinterFailedMessage(std::uint32_t lastError) {
+    return "SetPrinter Failed. Error code: " + std::to_string(static_cast<std::int32_t>(lastError));
+}
+
+}  // namespace tavrelonim::defaulting

@@ -1,0 +1,49 @@
+// A request to make the printer selected in the list the system default, and its two strategies.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "defaulting/ApplicationPrinter.h"
+#include "platform/Platform.h"
+#include "printerlist/PrinterList.h"
+
+namespace tavrelonim::defaulting {
+
+// How long the settings-change notice may wait on any one window before going on to the next.
+inline constexpr std::uint32_t kBroadcastTimeoutMilliseconds = 3000;
+// ReadAnsiStringAt's limit: a string that does not end within this many bytes reads as empty.
+inline constexpr std::size_t kAnsiStringLimit = 512;
+// An information size past this is not a printer record; the request ends as if the call failed.
+inline constexpr std::uint32_t kPrinterInfoSizeLimit = 1024 * 1024;
+
+// What a request works on: the platform, the list it reads the selection from, and the
+// application printer that follows the new default.
+struct DefaultingContext {
+    platform::Platform& platform;
+    const printerlist::PrinterList& list;
+    ApplicationPrinter& applicationPrinter;
+};
+
+// Asks the platform identifier afresh and runs the spooler strategy on identifier 1, the profile
+// strategy on every other (also the 0 a failed query leaves).
+void MakeSelectedPrinterDefault(const DefaultingContext& context);
+
+// The profile strategy: rewrites windows/Device from the printer's PrinterPorts entry and tells
+// every top-level window that the windows section changed.
+void MarkDefaultByProfile(const DefaultingContext& context);
+void WriteDefaultDeviceLine(platform::Platform& platform, const std::string& printerName, const std::string& driver,
+                            const std::string& port);
+
+// The spooler strategy: sets the default flag in the printer's level-5 attributes.
+void MarkDefaultBySpooler(const DefaultingContext& context);
+
+// The text at address, read only within the bytes that remain of the buffer it lies in. Empty
+// when it does not end within kAnsiStringLimit bytes (or before the buffer ends).
+[[nodiscard]] std::string ReadAnsiStringAt(const char* address, std::span<const std::byte> buffer);
+
+[[nodiscard]] std::string SetPrinterFailedMessage(std::uint32_t lastError);
+
+}  // namespace tavrelonim::defaulting

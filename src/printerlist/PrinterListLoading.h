@@ -1,0 +1,31 @@
+// Filling the printer list from the profile's PrinterPorts section.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/Platform.h"
+#include "printerlist/PrinterList.h"
+
+namespace tavrelonim::printerlist {
+
+inline constexpr std::size_t kKeyBlockBufferSize = 8192;
+inline constexpr std::size_t kValueBufferSize = 1024;
+// Reads never grow past this; a section or value larger still is taken as far as it fits.
+inline constexpr std::size_t kProfileReadLimit = std::size_t{64} * 1024 * 1024;
+
+// Reads a profile string whole: starts with initialSize characters and, while the platform reports
+// that the result filled the buffer, reads again into one twice as large. With a null key the
+// result is the key block: every name followed by its NUL. The text is only what the read delivered.
+[[nodiscard]] std::string ReadWholeProfileString(platform::Platform& platform, const std::string& section,
+                                                 const std::optional<std::string>& key, std::size_t initialSize);
+
+// Adds every name of the key block to the list, in order, as it is found.
+void FillListFromKeyBlock(PrinterList& list, std::string_view keyBlock);
+
+// The work of the window's load: the key names of PrinterPorts into the list.
+void LoadPrinterList(platform::Platform& platform, PrinterList& list);
+
+}  // namespace tavrelonim::printerlist

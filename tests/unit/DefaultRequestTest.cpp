@@ -1,0 +1,196 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "FakeList.h"
+#include "FakePlatform.h"
+#include "defaulting/DefaultRequest.h"
+
+using namespace tavrelonim::defaulting;
+using tavrelonim::testing::FakeList;
+using tavrelonim::testing::FakePlatform;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+namespace {
+
+const char* const kNotice = "SendMessageTimeoutA 65535|26|0|windows|2|3000";
+
+class DefaultRequest : public ::testing::Test {
+protected:
+    DefaultRequest() {
+        for (const char* name : {"Escritorio_A", "Escritorio_B", "Sala_C"}) {
+            platform.SetProfileString("PrinterPorts", name, std::string("wineps.drv,CUPS:") + name + ",15,45");
+            platform.spoolerPrinters.push_back({name, std::string("CUPS:") + name});
+            platform.installedPrinters.emplace_back(name);
+            list.AddItem(name);
+        }
+    }
+    void Select(int index) { list.selected = index; }
+    void Request() { MakeSelectedPrinterDefault(context); }
+    void OnPlatform(std::uint32_t id) { platform.platformId = id; }
+
+    FakePlatform platform;
+    FakeList list;
+    ApplicationPrinter applicationPrinter{"Escritorio_A"};
+    DefaultingContext context{platform, list, applicationPrinter};
+};
+
+}  // namespace
+
+TEST_F(DefaultRequest, ProfileStrategyWritesOneDeviceLineThenOneNoticeThenFollows) {
+    Select(1);
+    Request();
+    EXPECT_THAT(platform.calls,
+                ElementsAre("GetVersionExA 148", "GetProfileStringA PrinterPorts|Escritorio_B||1024",
+                            "WriteProfileStringA windows|Device|Escritorio_B,wineps.drv,CUPS:Escritorio_B", kNotice,
+                            "EnumPrinterNames"));
+    EXPECT_EQ(applicationPrinter.DeviceName(), "Escritorio_B");
+}
+
+TEST_F(DefaultRequest, EveryPlatformButOneTakesTheProfileStrategy) {
+    Select(2);
+    for (const std::uint32_t id : {0U, 2U, 3U}) {
+        OnPlatform(id);
+        platform.calls.clear();
+        Request();
+        EXPECT_THAT(platform.calls, Contains(kNotice)) << "platform " << id;
+        EXPECT_THAT(platform.calls, Not(Contains(::testing::StartsWith("OpenPrinterA")))) << "platform " << id;
+    }
+    platform.versionQueryFails = true;  // leaves the 0 it was given
+    OnPlatform(1);
+    platform.calls.clear();
+    Request();
+    EXPECT_THAT(platform.calls, Contains(kNotice));
+}
+
+TEST_F(DefaultRequest, ProfileStrategyWritesNothingWithoutDriverAndPort) {
+    platform.SetProfileString("PrinterPorts", "Escritorio_A", "nocomma");
+    platform.SetProfileString("PrinterPorts", "Escritorio_B", ",CUPS:B,15");
+    platform.SetProfileString("PrinterPorts", "Sala_C", "wineps.drv,,15");
+    list.AddItem("Not in section");
+    for (int index : {-1, 0, 1, 2, 3}) {
+        Select(index);
+        platform.calls.clear();
+        Request();
+        EXPECT_THAT(platform.calls, Not(Contains(::testing::StartsWith("WriteProfileStringA")))) << index;
+        EXPECT_THAT(platform.calls, Not(Contains(::testing::StartsWith("SendMessageTimeoutA")))) << index;
+    }
+    EXPECT_EQ(applicationPrinter.DeviceName(), "Escritorio_A");
+}
+
+TEST_F(DefaultRequest, ProfileStrategyTakesDriverAndPortOfATwoFieldValue) {
+    platform.SetProfileString("PrinterPorts", "Sala_C", "winspool,Ne01:");
+    Select(2);
+    Request();
+    EXPECT_EQ(platform.ProfileString("windows", "Device"), "Sala_C,winspool,Ne01:");
+}
+
+TEST_F(DefaultRequest, ApplicationPrinterNotSwitchedWhenItIsAlreadyTheChosenOne) {
+    Select(0);
+    Request();
+    EXPECT_THAT(platform.calls, Not(Contains("EnumPrinterNames")));
+    OnPlatform(1);
+    platform.calls.clear();
+    Request();
+    EXPECT_THAT(platform.calls, Not(Contains("EnumPrinterNames")));
+}
+
+TEST_F(DefaultRequest, SpoolerStrategyKeepsOtherAttributesAndClosesTheHandle) {
+    OnPlatform(1);
+    platform.spoolerPrinters[1].attributes = 0x48;  // shared, network
+    Select(1);
+    Request();
+    EXPECT_THAT(platform.calls,
+                ElementsAre("GetVersionExA 148", "OpenPrinterA Escritorio_B|983052", "GetPrinterA 5|0",
+                            ::testing::StartsWith("GetPrinterA 5|"),
+                            "SetPrinterA 5|Escritorio_B|CUPS:Escritorio_B|76|0", "EnumPrinterNames", "ClosePrinter"));
+    ASSERT_EQ(platform.printersWritten.size(), 1U);
+    EXPECT_EQ(platform.printersWritten[0].deviceNotSelectedTimeout, 15000U);
+    EXPECT_EQ(platform.printersWritten[0].transmissionRetryTimeout, 45000U);
+    EXPECT_EQ(applicationPrinter.DeviceName(), "Escritorio_B");
+    EXPECT_THAT(platform.openHandles, IsEmpty());
+    EXPECT_THAT(platform.messageBoxes, IsEmpty());
+}
+
+TEST_F(DefaultRequest, SpoolerStrategyReportsAFailedWriteWithItsCodeBeforeClosing) {
+    OnPlatform(1);
+    platform.setPrinterFails = true;
+    Select(2);
+    for (const std::uint32_t error : {5U, 0xFFFFFFFFU}) {
+        platform.setPrinterError = error;
+        platform.calls.clear();
+        Request();
+        EXPECT_EQ(platform.calls.back(), "ClosePrinter");
+    }
+    EXPECT_THAT(platform.messageBoxes,
+                ElementsAre("SetPrinter Failed. Error code: 5", "SetPrinter Failed. Error code: -1"));
+    EXPECT_EQ(applicationPrinter.DeviceName(), "Escritorio_A");
+    EXPECT_THAT(platform.openHandles, IsEmpty());
+}
+
+TEST_F(DefaultRequest, SpoolerStrategyEndsSilentlyOnEveryOtherFailure) {
+    OnPlatform(1);
+    Select(2);
+    const auto runWith = [this](auto&& arrange) {
+        platform.calls.clear();
+        arrange();
+        Request();
+        EXPECT_THAT(platform.calls, Not(Contains(::testing::StartsWith("SetPrinterA"))));
+        EXPECT_THAT(platform.openHandles, IsEmpty());
+        platform.openFails = platform.secondInformationCallFails = platform.stringsPointOutsideBuffer = false;
+        platform.reportedNeeded.reset();
+    };
+    runWith([this] { platform.openFails = true; });
+    runWith([this] { platform.secondInformationCallFails = true; });
+    runWith([this] { platform.reportedNeeded = 12; });       // smaller than the record
+    runWith([this] { platform.reportedNeeded = 0; });
+    runWith([this] { platform.reportedNeeded = 0xFFFFFFF0; });  // not a printer record
+    runWith([this] { platform.stringsPointOutsideBuffer = true; });
+    EXPECT_THAT(platform.messageBoxes, IsEmpty());
+    Select(-1);
+    platform.calls.clear();
+    Request();
+    EXPECT_THAT(platform.calls, ElementsAre("GetVersionExA 148"));
+}
+
+TEST(ReadAnsiStringAt, ReadsWithinFiveHundredTwelveBytesAndTheBuffer) {
+    std::vector<std::byte> buffer(2048, std::byte{'x'});
+    auto* text = reinterpret_cast<char*>(buffer.data());
+    text[511] = '\0';
+    EXPECT_EQ(ReadAnsiStringAt(text, buffer), std::string(511, 'x'));
+    text[511] = 'x';
+    text[512] = '\0';
+    EXPECT_EQ(ReadAnsiStringAt(text, buffer), "");  // 512 bytes before the NUL
+    text[0] = '\0';
+    EXPECT_EQ(ReadAnsiStringAt(text, buffer), "");
+    EXPECT_EQ(ReadAnsiStringAt(nullptr, buffer), "");
+    EXPECT_EQ(ReadAnsiStringAt(text + 2040, buffer), "");  // runs off the buffer's end unterminated
+    EXPECT_EQ(ReadAnsiStringAt(text + 2048, buffer), "");  // just past the buffer
+    std::memcpy(text + 2044, "abc", 4);
+    EXPECT_EQ(ReadAnsiStringAt(text + 2044, buffer), "abc");
+}
+
+TEST(SwitchApplicationPrinter, FirstExactMatchWinsAndNoMatchChangesNothing) {
+    FakePlatform platform;
+    platform.installedPrinters = {"sala", "Sala", "Sala"};
+    ApplicationPrinter applicationPrinter{"start"};
+    SwitchApplicationPrinter(platform, applicationPrinter, "SALA");
+    EXPECT_EQ(ApplicationPrinterDeviceName(applicationPrinter), "start");
+    SwitchApplicationPrinter(platform, applicationPrinter, "Sala");
+    EXPECT_EQ(ApplicationPrinterDeviceName(applicationPrinter), "Sala");
+    platform.installedPrinters.clear();
+    SwitchApplicationPrinter(platform, applicationPrinter, "sala");
+    EXPECT_EQ(ApplicationPrinterDeviceName(applicationPrinter), "Sala");
+    EXPECT_THAT(platform.messageBoxes, IsEmpty());
+}
+
+TEST(ApplicationPrinter, StartsAtTheSystemDefaultOrNone) {
+    FakePlatform platform;
+    EXPECT_EQ(ApplicationPrinter::StartingAtSystemDefault(platform).DeviceName(), "");
+    platform.defaultPrinter = "Sala_C";
+    EXPECT_EQ(ApplicationPrinter::StartingAtSystemDefault(platform).DeviceName(), "Sala_C");
+}
