@@ -44,9 +44,8 @@ void MarkDefaultByProfile(const DefaultingContext& context) {
     if (context.list.SelectedIndex() <= -1) {
         return;
     }
-    const std::string value = printerlist::ReadWholeProfileString(context.platform, "PrinterPorts",
-                                                                  context.list.CurrentText(),
-                                                                  printerlist::kValueBufferSize);
+    const std::string value = printerlist::ReadWholeProfileString(
+        context.platform, "PrinterPorts", context.list.CurrentText(), printerlist::kValueBufferSize);
     const auto [driver, port] = printerlist::SplitDriverAndPort(value);
     if (port.empty() || driver.empty()) {
         return;

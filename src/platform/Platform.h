@@ -72,8 +72,7 @@ public:
     // their former content.
     virtual std::uint32_t GetProfileStringA(const std::string& section, const std::optional<std::string>& key,
                                             const std::string& defaultValue, std::span<char> buffer) = 0;
-    virtual bool WriteProfileStringA(const std::string& section, const std::string& key,
-                                     const std::string& value) = 0;
+    virtual bool WriteProfileStringA(const std::string& section, const std::string& key, const std::string& value) = 0;
 
     virtual bool GetVersionExA(OsVersionInfo& info) = 0;
 

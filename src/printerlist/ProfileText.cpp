@@ -2,9 +2,7 @@
 
 namespace tavrelonim::printerlist {
 
-bool IsBlank(std::string_view text) noexcept {
-    return text.find_first_not_of(' ') == std::string_view::npos;
-}
+bool IsBlank(std::string_view text) noexcept { return text.find_first_not_of(' ') == std::string_view::npos; }
 
 std::vector<std::string_view> SplitKeyBlock(std::string_view keyBlock) {
     std::vector<std::string_view> names;

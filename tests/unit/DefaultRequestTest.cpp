@@ -146,7 +146,7 @@ TEST_F(DefaultRequest, SpoolerStrategyEndsSilentlyOnEveryOtherFailure) {
     };
     runWith([this] { platform.openFails = true; });
     runWith([this] { platform.secondInformationCallFails = true; });
-    runWith([this] { platform.reportedNeeded = 12; });       // smaller than the record
+    runWith([this] { platform.reportedNeeded = 12; });  // smaller than the record
     runWith([this] { platform.reportedNeeded = 0; });
     runWith([this] { platform.reportedNeeded = 0xFFFFFFF0; });  // not a printer record
     runWith([this] { platform.stringsPointOutsideBuffer = true; });

@@ -63,8 +63,8 @@ std::optional<std::string> FakePlatform::ProfileString(const std::string& sectio
 }
 
 FakePlatform::Section* FakePlatform::FindSection(const std::string& name) {
-    const auto found = std::find_if(sections_.begin(), sections_.end(),
-                                    [&name](const Section& s) { return SameName(s.name, name); });
+    const auto found =
+        std::find_if(sections_.begin(), sections_.end(), [&name](const Section& s) { return SameName(s.name, name); });
     return found == sections_.end() ? nullptr : &*found;
 }
 
@@ -136,7 +136,8 @@ bool FakePlatform::GetPrinterA(platform::PrinterHandle handle, std::uint32_t lev
         lastError_ = 6;  // invalid handle
         return false;
     }
-    const std::size_t truth = sizeof(platform::PrinterInfo5Layout) + printer->name.size() + 1 + printer->port.size() + 1;
+    const std::size_t truth =
+        sizeof(platform::PrinterInfo5Layout) + printer->name.size() + 1 + printer->port.size() + 1;
     needed = reportedNeeded.value_or(static_cast<std::uint32_t>(truth));
     if (buffer.empty()) {
         lastError_ = 122;
@@ -157,8 +158,8 @@ bool FakePlatform::GetPrinterA(platform::PrinterHandle handle, std::uint32_t lev
     return true;
 }
 
-bool FakePlatform::SetPrinterA(platform::PrinterHandle handle, std::uint32_t level, const platform::PrinterInfo5& record,
-                               std::uint32_t command) {
+bool FakePlatform::SetPrinterA(platform::PrinterHandle handle, std::uint32_t level,
+                               const platform::PrinterInfo5& record, std::uint32_t command) {
     calls.push_back("SetPrinterA " + std::to_string(level) + "|" + record.printerName + "|" + record.portName + "|" +
                     std::to_string(record.attributes) + "|" + std::to_string(command));
     if (PrinterFor(handle) == nullptr || setPrinterFails) {
@@ -174,9 +175,7 @@ bool FakePlatform::ClosePrinter(platform::PrinterHandle handle) {
     return openHandles.erase(handle) == 1;
 }
 
-std::uint32_t FakePlatform::GetLastError() {
-    return lastError_;
-}
+std::uint32_t FakePlatform::GetLastError() { return lastError_; }
 
 std::uintptr_t FakePlatform::SendMessageTimeoutA(std::uintptr_t window, std::uint32_t message, std::uintptr_t wParam,
                                                  const std::string& textArgument, std::uint32_t flags,
