@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 xvfb xdotool x11-utils imagemagick cups cups-client cups-bsd
+  fonts-wine fonts-liberation
   zip python3
 )
 

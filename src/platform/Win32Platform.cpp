@@ -1,0 +1,166 @@
+#include "platform/Win32Platform.h"
+
+#include <winspool.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <limits>
+
+namespace tavrelonim::platform {
+
+static_assert(sizeof(OsVersionInfo) == sizeof(OSVERSIONINFOA));
+static_assert(offsetof(OsVersionInfo, dwPlatformId) == offsetof(OSVERSIONINFOA, dwPlatformId));
+static_assert(sizeof(PrinterInfo5Layout) == sizeof(PRINTER_INFO_5A));
+static_assert(offsetof(PrinterInfo5Layout, pPortName) == offsetof(PRINTER_INFO_5A, pPortName));
+static_assert(offsetof(PrinterInfo5Layout, Attributes) == offsetof(PRINTER_INFO_5A, Attributes));
+static_assert(offsetof(PrinterInfo5Layout, TransmissionRetryTimeout) ==
+              offsetof(PRINTER_INFO_5A, TransmissionRetryTimeout));
+static_assert(kPrinterAllAccess == PRINTER_ALL_ACCESS && kPrinterAttributeDefault == PRINTER_ATTRIBUTE_DEFAULT);
+static_assert(kWmWininichange == WM_WININICHANGE && kSmtoAbortIfHung == SMTO_ABORTIFHUNG);
+static_assert(kVerPlatformWin32Windows == VER_PLATFORM_WIN32_WINDOWS);
+
+namespace {
+
+DWORD SizeOf(std::span<const std::byte> buffer) noexcept {
+    return static_cast<DWORD>(std::min<std::size_t>(buffer.size(), std::numeric_limits<DWORD>::max()));
+}
+
+}  // namespace
+
+std::uint32_t Win32Platform::GetProfileStringA(const std::string& section, const std::optional<std::string>& key,
+                                               const std::string& defaultValue, std::span<char> buffer) {
+    return ::GetProfileStringA(section.c_str(), key ? key->c_str() : nullptr, defaultValue.c_str(), buffer.data(),
+                               SizeOf(std::as_bytes(buffer)));
+}
+
+bool Win32Platform::WriteProfileStringA(const std::string& section, const std::string& key, const std::string& value) {
+    return ::WriteProfileStringA(section.c_str(), key.c_str(), value.c_str()) != FALSE;
+}
+
+bool Win32Platform::GetVersionExA(OsVersionInfo& info) {
+    OSVERSIONINFOA record{info.dwOSVersionInfoSize, info.dwMajorVersion, info.dwMinorVersion,
+                          info.dwBuildNumber,       info.dwPlatformId,   {}};
+    std::memcpy(record.szCSDVersion, info.szCSDVersion, sizeof record.szCSDVersion);
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)  // only the platform identifier is wanted, which the query still tells
+#endif
+    const BOOL succeeded = ::GetVersionExA(&record);
+    info.dwOSVersionInfoSize = record.dwOSVersionInfoSize;
+    info.dwMajorVersion = record.dwMajorVersion;
+    info.dwMinorVersion = record.dwMinorVersion;
+    info.dwBuildNumber = record.dwBuildNumber;
+    info.dwPlatformId = record.dwPlatformId;
+    std::memcpy(info.szCSDVersion, record.szCSDVersion, sizeof info.szCSDVersion);
+    return succeeded != FALSE;
+}
+
+bool Win32Platform::OpenPrinterA(const std::string& printerName, PrinterHandle& handle,
+                                 const PrinterDefaults& defaults) {
+    std::string name = printerName;  // the API takes a writable string
+    PRINTER_DEFAULTSA printerDefaults{const_cast<LPSTR>(defaults.pDatatype),
+                                      static_cast<LPDEVMODEA>(const_cast<void*>(defaults.pDevMode)),
+                                      defaults.DesiredAccess};
+    HANDLE opened = nullptr;
+    const bool succeeded = ::OpenPrinterA(name.data(), &opened, &printerDefaults) != FALSE;
+    handle = opened;
+    return succeeded;
+}
+
+bool Win32Platform::GetPrinterA(PrinterHandle handle, std::uint32_t level, std::span<std::byte> buffer,
+                                std::uint32_t& needed) {
+    DWORD neededBytes = 0;
+    const BOOL succeeded = ::GetPrinterA(static_cast<HANDLE>(handle), level, reinterpret_cast<LPBYTE>(buffer.data()),
+                                         SizeOf(buffer), &neededBytes);
+    needed = neededBytes;
+    return succeeded != FALSE;
+}
+
+bool Win32Platform::SetPrinterA(PrinterHandle handle, std::uint32_t level, const PrinterInfo5& record,
+                                std::uint32_t command) {
+    std::string printerName = record.printerName;
+    std::string portName = record.portName;
+    PRINTER_INFO_5A info{printerName.data(), portName.data(), record.attributes, record.deviceNotSelectedTimeout,
+                         record.transmissionRetryTimeout};
+    return ::SetPrinterA(static_cast<HANDLE>(handle), level, reinterpret_cast<LPBYTE>(&info), command) != FALSE;
+}
+
+bool Win32Platform::ClosePrinter(PrinterHandle handle) { return ::ClosePrinter(static_cast<HANDLE>(handle)) != FALSE; }
+
+std::uint32_t Win32Platform::GetLastError() { return ::GetLastError(); }
+
+std::uintptr_t Win32Platform::SendMessageTimeoutA(std::uintptr_t window, std::uint32_t message, std::uintptr_t wParam,
+                                                  const std::string& textArgument, std::uint32_t flags,
+                                                  std::uint32_t timeoutMilliseconds) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(reinterpret_cast<HWND>(window), message, wParam,
+                          reinterpret_cast<LPARAM>(textArgument.c_str()), flags, timeoutMilliseconds, &result);
+    return result;
+}
+
+void Win32Platform::MessageBoxA(const std::string& text) {
+    ::MessageBoxA(messageBoxOwner_, text.c_str(), nullptr, MB_OK);
+}
+
+std::vector<std::string> Win32Platform::EnumPrinterNames() {
+    constexpr DWORD kFlags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    std::vector<std::string> names;
+    DWORD needed = 0;
+    DWORD returned = 0;
+    ::EnumPrintersA(kFlags, nullptr, 4, nullptr, 0, &needed, &returned);
+    // The list can grow between the two calls; a few tries settle it.
+    for (int attempt = 0; attempt < 4 && needed > 0; ++attempt) {
+        std::vector<std::byte> buffer(needed);
+        if (::EnumPrintersA(kFlags, nullptr, 4, reinterpret_cast<LPBYTE>(buffer.data()), needed, &needed, &returned) !=
+            FALSE) {
+            std::vector<PRINTER_INFO_4A> records(returned);
+            std::memcpy(records.data(), buffer.data(), returned * sizeof(PRINTER_INFO_4A));
+            for (const auto& record : records) {
+                names.emplace_back(record.pPrinterName != nullptr ? record.pPrinterName : "");
+            }
+            break;
+        }
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+            break;
+        }
+    }
+    return names;
+}
+
+std::optional<std::string> Win32Platform::GetDefaultPrinterA() {
+    DWORD size = 0;
+    ::GetDefaultPrinterA(nullptr, &size);
+    if (size == 0) {
+        return std::nullopt;
+    }
+    std::string name(size, '\0');
+    if (::GetDefaultPrinterA(name.data(), &size) == FALSE) {
+        return std::nullopt;
+    }
+    name.resize(name.find('\0'));
+    return name;
+}
+
+std::wstring WidenFromCodePage(std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length = static_cast<int>(std::min<std::size_t>(text.size(), std::numeric_limits<int>::max()));
+    const int wideLength = ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), wideLength);
+    return wide;
+}
+
+std::string NarrowToCodePage(std::wstring_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length = static_cast<int>(std::min<std::size_t>(text.size(), std::numeric_limits<int>::max()));
+    const int narrowLength = ::WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(narrowLength), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text.data(), length, narrow.data(), narrowLength, nullptr, nullptr);
+    return narrow;
+}
+
+}  // namespace tavrelonim::platform

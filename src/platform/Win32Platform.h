@@ -1,0 +1,47 @@
+// The platform bound to the real Win32 profile, spooler and window system.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include "platform/Platform.h"
+
+namespace tavrelonim::platform {
+
+class Win32Platform final : public Platform {
+public:
+    // Message boxes are owned by this window, so they are modal to it.
+    void SetMessageBoxOwner(HWND owner) noexcept { messageBoxOwner_ = owner; }
+
+    std::uint32_t GetProfileStringA(const std::string& section, const std::optional<std::string>& key,
+                                    const std::string& defaultValue, std::span<char> buffer) override;
+    bool WriteProfileStringA(const std::string& section, const std::string& key, const std::string& value) override;
+    bool GetVersionExA(OsVersionInfo& info) override;
+    bool OpenPrinterA(const std::string& printerName, PrinterHandle& handle, const PrinterDefaults& defaults) override;
+    bool GetPrinterA(PrinterHandle handle, std::uint32_t level, std::span<std::byte> buffer,
+                     std::uint32_t& needed) override;
+    bool SetPrinterA(PrinterHandle handle, std::uint32_t level, const PrinterInfo5& record,
+                     std::uint32_t command) override;
+    bool ClosePrinter(PrinterHandle handle) override;
+    std::uint32_t GetLastError() override;
+    std::uintptr_t SendMessageTimeoutA(std::uintptr_t window, std::uint32_t message, std::uintptr_t wParam,
+                                       const std::string& textArgument, std::uint32_t flags,
+                                       std::uint32_t timeoutMilliseconds) override;
+    void MessageBoxA(const std::string& text) override;
+    std::vector<std::string> EnumPrinterNames() override;
+    std::optional<std::string> GetDefaultPrinterA() override;
+
+private:
+    HWND messageBoxOwner_ = nullptr;
+};
+
+// Texts between the system's 8-bit code page and the wide characters of the window functions.
+[[nodiscard]] std::wstring WidenFromCodePage(std::string_view text);
+[[nodiscard]] std::string NarrowToCodePage(std::wstring_view text);
+
+}  // namespace tavrelonim::platform

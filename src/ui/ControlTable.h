@@ -1,0 +1,86 @@
+// The main window's controls as data, in tab-index order: they are created in this order, which
+// is the order focus moves in.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <array>
+
+#include "ui/Twips.h"
+
+namespace tavrelonim::ui {
+
+enum class ControlId : int { None = 0, Command1 = 101, Frame1, List1, Label1, Command2 };
+
+struct ControlSpec {
+    ControlId id;
+    ControlId parent;  // None: the main window
+    const wchar_t* windowClass;
+    DWORD style;
+    DWORD exStyle;
+    TwipRect rect;  // relative to the parent's client area
+    const wchar_t* caption;
+};
+
+inline constexpr const wchar_t* kWindowCaption = L"Tavrelonim Controle de quimberatos";
+inline constexpr TwipRect kClientArea{0, 0, 9330, 4575};
+
+inline constexpr std::array<ControlSpec, 5> kControls{{
+    {ControlId::Command1,
+     ControlId::None,
+     L"BUTTON",
+     WS_TABSTOP | BS_PUSHBUTTON,
+     0,
+     {7800, 1680, 1335, 855},
+     L"&Como Padr\u00e3o"},
+    // The frame holds the label and the list; WS_EX_CONTROLPARENT lets focus move into it.
+    {ControlId::Frame1,
+     ControlId::None,
+     L"BUTTON",
+     BS_GROUPBOX | WS_CLIPCHILDREN,
+     WS_EX_CONTROLPARENT,
+     {0, 0, 7575, 4455},
+     L""},
+    {ControlId::List1,
+     ControlId::Frame1,
+     L"LISTBOX",
+     WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
+     WS_EX_CLIENTEDGE,
+     {120, 480, 7335, 3855},
+     L""},
+    {ControlId::Label1,
+     ControlId::Frame1,
+     L"STATIC",
+     SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+     0,
+     {120, 240, 1500, 195},
+     L"Lista das quimberatos"},
+    {ControlId::Command2,
+     ControlId::None,
+     L"BUTTON",
+     WS_TABSTOP | BS_PUSHBUTTON,
+     0,
+     {7800, 120, 1335, 855},
+     L"&Fechar"},
+}};
+
+// Every control but the list.
+inline constexpr const wchar_t* kWindowFontFace = L"MS Sans Serif";
+inline constexpr int kWindowFontPoints = 8;
+
+// List1's text: Arial 9 pt bold, grey on white.
+inline constexpr const wchar_t* kListFontFace = L"Arial";
+inline constexpr int kListFontPoints = 9;
+inline constexpr int kListFontWeight = 700;
+inline constexpr COLORREF kListTextColour = RGB(128, 128, 128);
+inline constexpr COLORREF kListBackColour = RGB(255, 255, 255);
+
+// A message the window answers for test probes in other processes: wParam names what is asked,
+// the result is a global atom holding "=" and the answer, which the asker reads and deletes.
+inline constexpr const wchar_t* kInspectMessageName = L"Tavrelonim.Inspect";
+enum class InspectQuery : WPARAM { ApplicationPrinter = 1, ListFont = 2 };
+
+}  // namespace tavrelonim::ui

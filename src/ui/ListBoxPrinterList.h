@@ -1,0 +1,27 @@
+// The printer list bound to the window's list box.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include "printerlist/PrinterList.h"
+
+namespace tavrelonim::ui {
+
+class ListBoxPrinterList final : public printerlist::PrinterList {
+public:
+    void Attach(HWND listBox) noexcept { listBox_ = listBox; }
+
+    // Throws when the list box cannot take the entry (out of space), so no entry is lost unnoticed.
+    void AddItem(std::string_view entry) override;
+    [[nodiscard]] int SelectedIndex() const override;
+    [[nodiscard]] std::string EntryAt(int index) const override;
+    [[nodiscard]] std::string CurrentText() const override;
+
+private:
+    HWND listBox_ = nullptr;
+};
+
+}  // namespace tavrelonim::ui

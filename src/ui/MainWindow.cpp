@@ -1,0 +1,302 @@
+#include "ui/MainWindow.h"
+
+#include <commctrl.h>
+
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+#include "defaulting/DefaultRequest.h"
+#include "printerlist/PrinterListLoading.h"
+#include "ui/Dpi.h"
+
+namespace tavrelonim::ui {
+
+namespace {
+
+constexpr const wchar_t* kWindowClass = L"TavrelonimMainWindow";
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
+constexpr int kAppIconId = 1;
+
+// Runs one message's work; an exception is reported to the debugger and never crosses into the
+// system, and the window lives on.
+template <class Work, class OnError>
+LRESULT Guarded(Work&& work, OnError&& onError) noexcept {
+    try {
+        return work();
+    } catch (const std::exception& error) {
+        ::OutputDebugStringA((std::string("Tavrelonim: ") + error.what() + "\n").c_str());
+    } catch (...) {
+        ::OutputDebugStringA("Tavrelonim: unknown error\n");
+    }
+    return onError();
+}
+
+std::size_t IndexOf(ControlId id) noexcept {
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        if (kControls[i].id == id) {
+            return i;
+        }
+    }
+    return kControls.size();
+}
+
+UniqueFont CreateListFont(int dpi) {
+    LOGFONTW font{};
+    font.lfHeight = PointsToFontHeight(kListFontPoints, dpi);
+    font.lfWeight = kListFontWeight;
+    font.lfCharSet = ANSI_CHARSET;
+    ::lstrcpynW(font.lfFaceName, kListFontFace, LF_FACESIZE);
+    return UniqueFont(::CreateFontIndirectW(&font));
+}
+
+// The classic dialog font, which the layout's captions were measured against.
+UniqueFont CreateWindowFont(int dpi) {
+    LOGFONTW font{};
+    font.lfHeight = PointsToFontHeight(kWindowFontPoints, dpi);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    ::lstrcpynW(font.lfFaceName, kWindowFontFace, LF_FACESIZE);
+    return UniqueFont(::CreateFontIndirectW(&font));
+}
+
+ATOM AnswerAtom(const std::string& answer) { return ::GlobalAddAtomA(("=" + answer).c_str()); }
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {}
+
+MainWindow::~MainWindow() {
+    if (window_ != nullptr) {
+        ::DestroyWindow(window_);
+    }
+}
+
+bool MainWindow::Show(int showCommand) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &MainWindow::WindowProcedure;
+    windowClass.hInstance = instance_;
+    windowClass.hIcon =
+        static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON,
+                                        ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0));
+    windowClass.hIconSm =
+        static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(kAppIconId), IMAGE_ICON,
+                                        ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kWindowClass;
+    if (::RegisterClassExW(&windowClass) == 0) {
+        return false;
+    }
+    inspectMessage_ = ::RegisterWindowMessageW(kInspectMessageName);
+
+    const int dpi = SystemDpi();
+    const SIZE outer = OuterSizeForClient(TwipsToPixels(kClientArea.width, dpi), TwipsToPixels(kClientArea.height, dpi),
+                                          kWindowStyle, kWindowExStyle, dpi);
+    window_ = ::CreateWindowExW(kWindowExStyle, kWindowClass, kWindowCaption, kWindowStyle, CW_USEDEFAULT,
+                                CW_USEDEFAULT, outer.cx, outer.cy, nullptr, nullptr, instance_, this);
+    if (window_ == nullptr) {
+        return false;
+    }
+    ::ShowWindow(window_, showCommand);
+    ::UpdateWindow(window_);
+    return true;
+}
+
+int MainWindow::RunMessageLoop() {
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Dialog navigation gives Tab, the arrow keys and the access keys their usual meaning.
+        if (window_ != nullptr && ::IsDialogMessageW(window_, &message) != FALSE) {
+            continue;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+LRESULT CALLBACK MainWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    return Guarded([&] { return self->HandleMessage(message, wParam, lParam); },
+                   [&]() noexcept -> LRESULT {
+                       // A window that cannot build its controls is not created at all.
+                       return message == WM_CREATE ? -1 : ::DefWindowProcW(window, message, wParam, lParam);
+                   });
+}
+
+LRESULT CALLBACK MainWindow::FrameProcedure(HWND frame, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                            DWORD_PTR) noexcept {
+    switch (message) {
+        // The frame contains the list and the label: their notices belong to the window.
+        case WM_COMMAND:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORSTATIC:
+            return ::SendMessageW(::GetParent(frame), message, wParam, lParam);
+        case WM_ERASEBKGND: {
+            // A group box draws only its border; as a container it must paint what lies inside.
+            RECT client;
+            ::GetClientRect(frame, &client);
+            ::FillRect(reinterpret_cast<HDC>(wParam), &client, ::GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
+        case WM_NCDESTROY:
+            ::RemoveWindowSubclass(frame, &MainWindow::FrameProcedure, 0);
+            break;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(frame, message, wParam, lParam);
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            platform_.SetMessageBoxOwner(window_);
+            CreateControls();
+            ApplyLayout(DpiForWindow(window_));
+            // An error while loading leaves the handler, not the window.
+            return Guarded(
+                [this] {
+                    Form_Load();
+                    return LRESULT{0};
+                },
+                []() noexcept { return LRESULT{0}; });
+        case WM_COMMAND: {
+            const auto id = static_cast<ControlId>(LOWORD(wParam));
+            const UINT notification = HIWORD(wParam);
+            if (id == ControlId::Command1 && notification == BN_CLICKED) {
+                Command1_Click();
+            } else if (id == ControlId::Command2 && notification == BN_CLICKED) {
+                Command2_Click();
+            } else if (id == ControlId::List1 && notification == LBN_SELCHANGE) {
+                List1_Click();
+            }
+            return 0;
+        }
+        case WM_CTLCOLORLISTBOX:
+            if (reinterpret_cast<HWND>(lParam) == Control(ControlId::List1)) {
+                HDC context = reinterpret_cast<HDC>(wParam);
+                ::SetTextColor(context, kListTextColour);
+                ::SetBkColor(context, kListBackColour);
+                return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
+            }
+            break;
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == Control(ControlId::Label1)) {
+                ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+            }
+            break;
+        case WM_ACTIVATE:
+            // A plain window does not keep its focus across activation as a dialog does.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                focusOnDeactivate_ = ::GetFocus();
+            } else {
+                const HWND focus = focusOnDeactivate_ != nullptr && ::IsChild(window_, focusOnDeactivate_) != FALSE
+                                       ? focusOnDeactivate_
+                                       : Control(ControlId::Command1);
+                ::SetFocus(focus);
+            }
+            return 0;
+        case WM_DPICHANGED: {
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                           suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            ApplyLayout(HIWORD(wParam));
+            return 0;
+        }
+        case WM_CLOSE:
+            ::DestroyWindow(window_);
+            return 0;
+        case WM_DESTROY:
+            window_ = nullptr;
+            ::PostQuitMessage(0);
+            return 0;
+        default:
+            if (message == inspectMessage_ && inspectMessage_ != 0) {
+                return Inspect(static_cast<InspectQuery>(wParam));
+            }
+            break;
+    }
+    return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void MainWindow::CreateControls() {
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        const ControlSpec& spec = kControls[i];
+        const HWND parent = spec.parent == ControlId::None ? window_ : Control(spec.parent);
+        controls_[i] =
+            ::CreateWindowExW(spec.exStyle, spec.windowClass, spec.caption, WS_CHILD | WS_VISIBLE | spec.style, 0, 0, 0,
+                              0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+        if (controls_[i] == nullptr) {
+            throw std::runtime_error("a control of the window could not be created");
+        }
+    }
+    ::SetWindowSubclass(Control(ControlId::Frame1), &MainWindow::FrameProcedure, 0, 0);
+    list_.Attach(Control(ControlId::List1));
+}
+
+void MainWindow::ApplyLayout(int dpi) {
+    messageFont_ = CreateWindowFont(dpi);
+    listFont_ = CreateListFont(dpi);
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        const PixelRect rect = TwipsToPixels(kControls[i].rect, dpi);
+        ::SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.width, rect.height,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+        const HFONT font = kControls[i].id == ControlId::List1 ? listFont_.get() : messageFont_.get();
+        ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+}
+
+HWND MainWindow::Control(ControlId id) const noexcept {
+    const std::size_t index = IndexOf(id);
+    return index < controls_.size() ? controls_[index] : nullptr;
+}
+
+LRESULT MainWindow::Inspect(InspectQuery query) const {
+    switch (query) {
+        case InspectQuery::ApplicationPrinter:
+            return AnswerAtom(applicationPrinter_ ? defaulting::ApplicationPrinterDeviceName(*applicationPrinter_)
+                                                  : std::string{});
+        case InspectQuery::ListFont: {
+            LOGFONTA font{};
+            if (::GetObjectA(listFont_.get(), sizeof font, &font) == 0) {
+                return 0;
+            }
+            return AnswerAtom(std::string(font.lfFaceName) + "|" + std::to_string(font.lfHeight) + "|" +
+                              std::to_string(font.lfWeight) + "|" + std::to_string(font.lfItalic) + "|" +
+                              std::to_string(font.lfUnderline) + "|" + std::to_string(font.lfStrikeOut) + "|" +
+                              std::to_string(font.lfCharSet));
+        }
+    }
+    return 0;
+}
+
+void MainWindow::Form_Load() {
+    applicationPrinter_ = defaulting::ApplicationPrinter::StartingAtSystemDefault(platform_);
+    printerlist::LoadPrinterList(platform_, list_);
+}
+
+void MainWindow::Command1_Click() {
+    if (!applicationPrinter_) {
+        applicationPrinter_ = defaulting::ApplicationPrinter::StartingAtSystemDefault(platform_);
+    }
+    defaulting::MakeSelectedPrinterDefault({platform_, list_, *applicationPrinter_});
+}
+
+void MainWindow::Command2_Click() { ::DestroyWindow(window_); }
+
+void MainWindow::List1_Click() { Command1_Click(); }
+
+}  // namespace tavrelonim::ui

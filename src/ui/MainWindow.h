@@ -1,0 +1,60 @@
+// The utility's one window: the printer list in its frame and the two buttons.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <array>
+#include <optional>
+
+#include "defaulting/ApplicationPrinter.h"
+#include "platform/Win32Platform.h"
+#include "ui/ControlTable.h"
+#include "ui/ListBoxPrinterList.h"
+#include "ui/Win32Handles.h"
+
+namespace tavrelonim::ui {
+
+class MainWindow {
+public:
+    explicit MainWindow(HINSTANCE instance);
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+    ~MainWindow();
+
+    // Creates, loads and shows the window; false when the system refused to create it.
+    bool Show(int showCommand);
+    // Runs the window's messages until it is closed; gives the exit code.
+    int RunMessageLoop();
+
+private:
+    static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK FrameProcedure(HWND frame, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
+                                           DWORD_PTR refData) noexcept;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    void CreateControls();
+    void ApplyLayout(int dpi);
+    [[nodiscard]] HWND Control(ControlId id) const noexcept;
+    [[nodiscard]] LRESULT Inspect(InspectQuery query) const;
+
+    void Form_Load();
+    void Command1_Click();
+    void Command2_Click();
+    void List1_Click();
+
+    HINSTANCE instance_;
+    HWND window_ = nullptr;
+    std::array<HWND, kControls.size()> controls_{};
+    HWND focusOnDeactivate_ = nullptr;
+    UINT inspectMessage_ = 0;
+    UniqueFont messageFont_;
+    UniqueFont listFont_;
+    platform::Win32Platform platform_;
+    ListBoxPrinterList list_;
+    std::optional<defaulting::ApplicationPrinter> applicationPrinter_;
+};
+
+}  // namespace tavrelonim::ui
