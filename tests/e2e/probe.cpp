@@ -4,6 +4,7 @@
 //   probe layout                 the window, every control, focus and the list's entries
 //   probe inspect printer|font   what the window answers to its inspect message
 //   probe resolve-font FACE H W  the face and weight GDI really uses for such a font
+//   probe dialogs                the message boxes on the desktop and their texts
 //   probe default-printer        GetDefaultPrinterA
 //   probe hang SECONDS           a top-level window whose thread stops answering
 //   probe slow MILLISECONDS      a top-level window that takes this long over every settings notice
@@ -181,6 +182,33 @@ int Layout() {
     return 0;
 }
 
+BOOL CALLBACK CollectDialog(HWND window, LPARAM out) {
+    if (ClassOf(window) != L"#32770" || !IsWindowVisible(window)) {
+        return TRUE;
+    }
+    auto& text = *reinterpret_cast<std::string*>(out);
+    RECT rect;
+    GetWindowRect(window, &rect);
+    text += Cat(text.empty() ? "" : ",", "{\"title\":", Json(Utf8(WindowText(window))), ",\"screen\":[",
+                Num(rect.left), ",", Num(rect.top), ",", Num(rect.right - rect.left), ",", Num(rect.bottom - rect.top),
+                "],\"texts\":[");
+    bool first = true;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        text += Cat(first ? "" : ",", Json(Utf8(WindowText(child))));
+        first = false;
+    }
+    text += Cat("],\"icon\":", Num(GetDlgItem(window, 0x14) != nullptr ? 1 : 0), "}");
+    return TRUE;
+}
+
+// The message boxes on the desktop, with the texts of their controls.
+int Dialogs() {
+    std::string items;
+    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&items));
+    std::puts(Cat("[", items, "]").c_str());
+    return 0;
+}
+
 int ResolveFont(const char* face, int height, int weight) {
     LOGFONTA font{};
     font.lfHeight = height;
@@ -260,6 +288,9 @@ int main(int argc, char** argv) {
         }
         std::puts(AskInspect(window, std::string(argv[2]) == "font" ? 2 : 1).c_str());
         return 0;
+    }
+    if (command == "dialogs") {
+        return Dialogs();
     }
     if (command == "resolve-font" && argc > 4) {
         return ResolveFont(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));

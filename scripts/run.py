@@ -1,0 +1,62 @@
+#!/usr/bin/env python3
+"""Runs the utility under Wine, on the user's display or a virtual one (see run.sh)."""
+import os
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / 'tests' / 'e2e'))
+import winenv  # noqa: E402
+
+EXE = ROOT / 'build' / 'mingw-x64' / 'src' / 'ui' / 'tavrelonim.exe'
+STATE = ROOT / 'build' / 'run'
+
+
+def display_works(display):
+    return bool(display) and subprocess.run(['xdpyinfo', '-display', display], capture_output=True).returncode == 0
+
+
+def cups_has_printers():
+    result = subprocess.run(['lpstat', '-p'], capture_output=True, text=True)
+    return result.returncode == 0 and 'printer ' in result.stdout
+
+
+def main():
+    STATE.mkdir(parents=True, exist_ok=True)
+    started = []
+    display = os.environ.get('DISPLAY', '')
+    headless = not display_works(display)
+    if headless:
+        display, pid = winenv.start_display(STATE / 'xvfb.log')
+        started.append(pid)
+    cups = os.environ.get('CUPS_SERVER', '')
+    if not cups_has_printers():
+        cups, pid = winenv.start_cups(STATE / 'cups')
+        started.append(pid)
+        print(f'no CUPS printers reachable: started a private server with {", ".join(winenv.SAMPLE_PRINTERS)}')
+    prefix = Path(os.environ.get('WINEPREFIX', STATE / 'prefix'))
+    wine = winenv.Wine(prefix, display, cups)
+    try:
+        if not (prefix / 'system.reg').exists():
+            print(f'making the Wine prefix {prefix} (once)')
+            wine.init()
+        if headless:
+            process = wine.start(EXE)
+            time.sleep(8)
+            shot = STATE / 'screenshot.png'
+            subprocess.run(['import', '-window', 'root', '-crop', winenv.DESKTOP_SIZE + '+0+0', str(shot)],
+                           env=dict(os.environ, DISPLAY=display), check=True)
+            print(f'no display: ran on a virtual one; screenshot saved to {shot}')
+            process.terminate()
+            wine.kill_all()
+            return 0
+        return subprocess.run([winenv.WINE, str(EXE)], env=wine.env).returncode
+    finally:
+        for pid in started:
+            winenv.stop_pid(pid)
+
+
+if __name__ == '__main__':
+    sys.exit(main())

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native unit tests, the Windows x64 build's unit,
+# binding and end-to-end tests under Wine, and the Windows x86 build (compiled and linked only:
+# this kind of machine cannot execute 32-bit programs).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+jobs=$(nproc)
+for preset in linux mingw-x64 mingw-x86; do
+  echo "== build $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
+
+echo "== native unit tests"
+ctest --preset linux
+echo "== Windows x64 under Wine: unit, binding and end-to-end tests"
+ctest --preset mingw-x64
+echo "artifacts (screenshots): build/mingw-x64/artifacts"

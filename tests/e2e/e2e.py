@@ -1,0 +1,130 @@
+"""Driving the real utility under Wine as a person would: xdotool clicks and keys on the virtual
+desktop, the probe reading the window back, the registry and the spooler checked afterwards."""
+import json
+import os
+import subprocess
+import sys
+import time
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import winenv  # noqa: E402
+
+TWIPS_PER_INCH = 1440
+COMMAND1, FRAME1, LIST1, LABEL1, COMMAND2 = 101, 102, 103, 104, 105
+LIST_BORDER = 2  # WS_EX_CLIENTEDGE
+
+
+def twips(value, dpi):
+    return (value * dpi + TWIPS_PER_INCH // 2) // TWIPS_PER_INCH
+
+
+class UtilityTest(unittest.TestCase):
+    """Each test starts from a clean desktop with the utility not running."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.env_dir = Path(os.environ['TAVRELONIM_E2E_ENV'])
+        cls.state = json.loads((cls.env_dir / 'env.json').read_text())
+        cls.exe = Path(os.environ['TAVRELONIM_EXE'])
+        cls.probe_exe = Path(os.environ['TAVRELONIM_PROBE'])
+        cls.artifacts = Path(os.environ.get('TAVRELONIM_ARTIFACTS', cls.env_dir / 'artifacts'))
+        cls.artifacts.mkdir(parents=True, exist_ok=True)
+        cls.wine = winenv.Wine(cls.state['prefix'], cls.state['display'], cls.state['cups_server'])
+        cls.xenv = dict(os.environ, DISPLAY=cls.state['display'])
+
+    def setUp(self):
+        self.wine.kill_all()
+        self.wine.reg_delete(r'HKCU\Software\Wine', 'Version')
+        self.process = None
+        self.others = []
+
+    def tearDown(self):
+        for other in self.others:
+            other.kill()
+        self.wine.kill_all()
+
+    # The utility.
+    def start(self, expect_entries=None):
+        self.process = self.wine.start(self.exe)
+        deadline = time.monotonic() + 30
+        while True:
+            layout = self.layout()
+            if layout.get('found') and (expect_entries is None or len(layout['entries']) >= expect_entries):
+                return layout
+            self.assertLess(time.monotonic(), deadline, 'the window did not come up with its list')
+            time.sleep(0.2)
+
+    def layout(self):
+        return json.loads(self.probe('layout', check=False) or '{}')
+
+    def probe(self, *argv, check=True):
+        return self.wine.run(self.probe_exe, *argv, check=check).strip()
+
+    def wait_exit(self, seconds=10):
+        try:
+            return self.process.wait(timeout=seconds)
+        except subprocess.TimeoutExpired:
+            self.fail(f'the utility was still running {seconds} s later')
+
+    # Input, in X coordinates of the virtual desktop.
+    def desktop_origin(self):
+        out = subprocess.run(['xdotool', 'search', '--name', 'Wine desktop'], env=self.xenv, capture_output=True,
+                             text=True).stdout.split()
+        if not out:
+            return 0, 0
+        geometry = subprocess.run(['xdotool', 'getwindowgeometry', '--shell', out[0]], env=self.xenv,
+                                  capture_output=True, text=True).stdout
+        values = dict(line.split('=') for line in geometry.split())
+        return int(values.get('X', 0)), int(values.get('Y', 0))
+
+    def click_at(self, x, y):
+        ox, oy = self.desktop_origin()
+        subprocess.run(['xdotool', 'mousemove', str(ox + x), str(oy + y), 'click', '1'], env=self.xenv, check=True)
+
+    def control(self, layout, control_id):
+        return next(c for c in layout['controls'] if c['id'] == control_id)
+
+    def click_control(self, layout, control_id):
+        left, top, width, height = self.control(layout, control_id)['screen']
+        self.click_at(left + width // 2, top + height // 2)
+
+    def click_entry(self, layout, index):
+        left, top, _, _ = self.control(layout, LIST1)['screen']
+        self.click_at(left + 40, top + LIST_BORDER + layout['item_height'] * index + layout['item_height'] // 2)
+
+    def keys(self, *keys):
+        # Keys go to the window under the pointer: rest it on the utility's client area first.
+        layout = self.layout()
+        x, y = layout['client_origin']
+        ox, oy = self.desktop_origin()
+        subprocess.run(['xdotool', 'mousemove', str(ox + x + 600), str(oy + y + 290)], env=self.xenv, check=True)
+        for key in keys:
+            subprocess.run(['xdotool', 'key', key], env=self.xenv, check=True)
+            time.sleep(0.3)
+
+    def screenshot(self, name):
+        path = self.artifacts / f'{name}.png'
+        subprocess.run(['import', '-window', 'root', '-crop', winenv.DESKTOP_SIZE + '+0+0', str(path)],
+                       env=self.xenv, check=True, capture_output=True)
+        return path
+
+    # What the system records.
+    def device_line(self):
+        # Profile names are case-insensitive; the registry keeps whatever case the name first had.
+        values = {name.lower(): data for name, data in self.wine.reg_values(winenv.WINDOWS_KEY).items()}
+        return values.get('device')
+
+    def wait_until(self, predicate, seconds=10, what='the expected change'):
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            value = predicate()
+            if value:
+                return value
+            time.sleep(0.2)
+        self.fail(f'{what} did not happen within {seconds} s')
+
+
+def main():
+    unittest.main(verbosity=2)

@@ -1,0 +1,92 @@
+"""Making a printer the default: by a click, by the arrow keys and by "&Como Padrão", on both
+platform families, with a hung window on the desktop, and the program's own printer following."""
+import json
+import time
+
+import e2e
+import winenv
+from e2e import COMMAND1, LIST1
+
+
+class DefaultTest(e2e.UtilityTest):
+    def setUp(self):
+        super().setUp()
+        self.wine.reg_add(winenv.WINDOWS_KEY, 'Device', 'Escritorio_A,wineps.drv,CUPS:Escritorio_A')
+
+    def expected_line(self, name):
+        return f'{name},wineps.drv,CUPS:{name}'
+
+    def test_a_click_on_an_entry_makes_it_the_default_and_the_program_follows(self):
+        layout = self.start(expect_entries=3)
+        second = layout['entries'][1]
+        self.click_entry(layout, 1)
+        self.wait_until(lambda: self.device_line() == self.expected_line(second), what='the Device line')
+        self.assertEqual(self.layout()['selected'], 1)
+        self.assertEqual(self.probe('default-printer'), second)
+        self.assertEqual(self.probe('inspect', 'printer'), second)
+        self.screenshot('after-click')
+
+    def test_the_down_key_makes_the_next_entry_the_default(self):
+        layout = self.start(expect_entries=3)
+        self.click_entry(layout, 0)
+        self.wait_until(lambda: self.device_line() == self.expected_line(layout['entries'][0]), what='first')
+        self.keys('Down')
+        third_line = self.expected_line(layout['entries'][1])
+        self.wait_until(lambda: self.device_line() == third_line, what='the Device line after Down')
+        self.assertEqual(self.probe('inspect', 'printer'), layout['entries'][1])
+
+    def test_alt_c_with_nothing_selected_changes_nothing(self):
+        self.start(expect_entries=3)
+        before = self.device_line()
+        printer_before = self.probe('inspect', 'printer')
+        self.keys('alt+c')
+        time.sleep(1)
+        self.assertEqual(self.device_line(), before)
+        self.assertEqual(self.probe('inspect', 'printer'), printer_before)
+        self.assertEqual(self.layout()['focus'], COMMAND1)
+
+    def test_alt_c_makes_the_selected_entry_the_default_again(self):
+        layout = self.start(expect_entries=3)
+        self.click_entry(layout, 2)
+        name = layout['entries'][2]
+        self.wait_until(lambda: self.device_line() == self.expected_line(name), what='the Device line')
+        self.wine.reg_add(winenv.WINDOWS_KEY, 'Device', 'Escritorio_A,wineps.drv,CUPS:Escritorio_A')
+        self.keys('alt+c')
+        self.wait_until(lambda: self.device_line() == self.expected_line(name), what='the Device line on Alt+C')
+
+    def test_platform_one_takes_the_spooler_path_and_reports_the_failed_write(self):
+        # Wine as a platform-1 system: its level-5 SetPrinterA fails with 122.
+        self.wine.reg_add(r'HKCU\Software\Wine', 'Version', 'win98')
+        layout = self.start(expect_entries=3)
+        before = self.device_line()
+        printer_before = self.probe('inspect', 'printer')
+        self.click_entry(layout, 1)
+        boxes = self.wait_until(lambda: json.loads(self.probe('dialogs') or '[]'), what='the message box')
+        self.assertEqual(len(boxes), 1)
+        self.assertIn('SetPrinter Failed. Error code: 122', boxes[0]['texts'])
+        self.assertEqual(boxes[0]['icon'], 0)
+        self.screenshot('message-box')
+        self.keys('Return')
+        self.wait_until(lambda: json.loads(self.probe('dialogs') or '[]') == [], what='the box closing')
+        self.assertEqual(self.layout()['selected'], 1)  # back at the window, which answers
+        self.assertEqual(self.device_line(), before)
+        self.assertEqual(self.probe('inspect', 'printer'), printer_before)
+
+    def test_a_hung_window_on_the_desktop_does_not_hang_a_request(self):
+        hung = self.wine.start(self.probe_exe, 'hang', '90')
+        self.others.append(hung)
+        time.sleep(2)
+        layout = self.start(expect_entries=3)
+        name = layout['entries'][2]
+        started = time.monotonic()
+        self.click_entry(layout, 2)
+        self.wait_until(lambda: self.device_line() == self.expected_line(name), seconds=20, what='the Device line')
+        # The window answers again once the notice has gone round.
+        self.wait_until(lambda: self.layout().get('selected') == 2, seconds=20, what='the window answering')
+        elapsed = time.monotonic() - started
+        print(f'\n  request with a hung window on the desktop: {elapsed:.2f} s to the window answering again')
+        self.assertLess(elapsed, 15)
+
+
+if __name__ == '__main__':
+    e2e.main()

@@ -1,0 +1,98 @@
+"""The window: its list of the profile's printers, its layout and captions, focus and closing."""
+import subprocess
+import time
+
+import e2e
+import winenv
+from e2e import COMMAND1, COMMAND2, FRAME1, LABEL1, LIST1, twips
+
+# Control, parent, class, caption, rectangle in twips: the window's table.
+TABLE = [
+    (COMMAND1, 0, 'Button', '&Como Padrão', (7800, 1680, 1335, 855)),
+    (FRAME1, 0, 'Button', '', (0, 0, 7575, 4455)),
+    (LIST1, FRAME1, 'ListBox', '', (120, 480, 7335, 3855)),
+    (LABEL1, FRAME1, 'Static', 'Lista das quimberatos', (120, 240, 1500, 195)),
+    (COMMAND2, 0, 'Button', '&Fechar', (7800, 120, 1335, 855)),
+]
+
+
+class WindowTest(e2e.UtilityTest):
+    def test_lists_the_profiles_printers_in_section_order_with_nothing_selected(self):
+        layout = self.start(expect_entries=3)
+        section = list(self.wine.reg_values(winenv.PRINTER_PORTS_KEY))
+        self.assertEqual(layout['entries'], section)
+        self.assertEqual(sorted(layout['entries']), sorted(self.state['printers']))
+        self.assertEqual(layout['selected'], -1)
+        self.assertEqual(layout['focus'], COMMAND1)
+        self.screenshot('window')
+
+    def test_a_key_of_only_spaces_gives_no_entry(self):
+        self.wine.reg_add(winenv.PRINTER_PORTS_KEY, '   ', 'wineps.drv,CUPS:Nada,15,45')
+        try:
+            layout = self.start(expect_entries=3)
+            self.assertIn('   ', self.wine.reg_values(winenv.PRINTER_PORTS_KEY))
+            self.assertNotIn('   ', layout['entries'])
+            self.assertEqual(len(layout['entries']), 3)
+        finally:
+            self.wine.kill_all()
+            self.wine.reg_delete(winenv.PRINTER_PORTS_KEY, '   ')
+
+    def test_layout_captions_and_list_font_follow_the_table(self):
+        layout = self.start(expect_entries=3)
+        dpi = layout['dpi']
+        self.assertEqual(layout['caption'], 'Tavrelonim Controle de quimberatos')
+        self.assertEqual(layout['client'], [twips(9330, dpi), twips(4575, dpi)])
+        for control_id, parent, window_class, caption, (left, top, width, height) in TABLE:
+            with self.subTest(control=control_id):
+                control = self.control(layout, control_id)
+                self.assertEqual(control['parent'], parent)
+                self.assertEqual(control['class'], window_class)
+                self.assertEqual(control['text'], caption)
+                self.assertEqual(control['rect'], [twips(left, dpi), twips(top, dpi),
+                                                   twips(left + width, dpi) - twips(left, dpi),
+                                                   twips(top + height, dpi) - twips(top, dpi)])
+        self.assertEqual(self.probe('inspect', 'font'), f'Arial|{-((9 * dpi + 36) // 72)}|700|0|0|0|0')
+
+    def test_list_draws_grey_text_on_white(self):
+        layout = self.start(expect_entries=3)
+        left, top, width, height = self.control(layout, LIST1)['screen']
+        shot = self.screenshot('list-colours')
+        inner = f'{width - 8}x{height - 8}+{left + 4}+{top + 4}'
+        histogram = subprocess.run(['convert', str(shot), '-crop', inner, '-format', '%c', 'histogram:info:-'],
+                                   capture_output=True, text=True, check=True).stdout
+        colours = {line.split('#')[1][:6] for line in histogram.splitlines() if '#' in line}
+        self.assertIn('FFFFFF', colours)
+        self.assertIn('808080', colours)  # the text's own colour, where a glyph is solid
+        for colour in colours:  # and nothing but shades between the two
+            r, g, b = (int(colour[i:i + 2], 16) for i in (0, 2, 4))
+            self.assertTrue(r == g == b and r >= 0x80, colour)
+
+    def test_tab_moves_command1_list1_command2(self):
+        self.start(expect_entries=3)
+        seen = []
+        for _ in range(3):
+            self.keys('Tab')
+            seen.append(self.layout()['focus'])
+        self.assertEqual(seen, [LIST1, COMMAND2, COMMAND1])
+        self.assertEqual(self.layout()['selected'], -1)
+
+    def test_alt_f_ends_the_program(self):
+        self.start(expect_entries=3)
+        self.keys('alt+f')
+        self.assertEqual(self.wait_exit(), 0)
+
+    def test_a_click_on_fechar_ends_the_program(self):
+        layout = self.start(expect_entries=3)
+        self.click_control(layout, COMMAND2)
+        self.assertEqual(self.wait_exit(), 0)
+        self.assertEqual(self.probe('wait-closed', '5', check=False), '')
+
+    def test_closing_by_the_frame_ends_the_program(self):
+        layout = self.start(expect_entries=3)
+        x, y = layout['client_origin']
+        self.click_at(x + layout['client'][0] - 8, y - 10)  # the caption bar's close box
+        self.assertEqual(self.wait_exit(), 0)
+
+
+if __name__ == '__main__':
+    e2e.main()

@@ -1,0 +1,190 @@
+"""The Windows the utility is proved on: a private CUPS server, a virtual X display and a Wine
+prefix whose programs all share one virtual desktop. Used by the end-to-end tests and by the run
+command. Standard library only."""
+import json
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+WINE = '/usr/lib/wine/wine64'
+WINESERVER = '/usr/lib/wine/wineserver'
+SAMPLE_PRINTERS = ('Escritorio_A', 'Escritorio_B', 'Sala_C')
+DESKTOP_SIZE = '1024x700'
+PRINTER_PORTS_KEY = r'HKCU\Software\Microsoft\Windows NT\CurrentVersion\PrinterPorts'
+WINDOWS_KEY = r'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows'
+
+
+def _wait_for(predicate, seconds, what):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if predicate():
+            return
+        time.sleep(0.1)
+    raise TimeoutError(f'{what} did not come up within {seconds} s')
+
+
+def _daemon(argv, log, env=None):
+    """Starts a server in a session of its own, detached from the caller's output pipes."""
+    with open(log, 'ab') as out:
+        return subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=out, stderr=out, env=env,
+                                start_new_session=True).pid
+
+
+def stop_pid(pid):
+    try:
+        os.kill(pid, signal.SIGTERM)
+    except ProcessLookupError:
+        return
+    for _ in range(50):
+        try:
+            os.kill(pid, 0)
+        except ProcessLookupError:
+            return
+        time.sleep(0.1)
+    try:
+        os.kill(pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass
+
+
+def start_cups(root, printers=SAMPLE_PRINTERS, default=SAMPLE_PRINTERS[0]):
+    """A CUPS server of our own on a socket in root, with the given printers. Returns (socket, pid)."""
+    root = Path(root)
+    for sub in ('spool', 'cache', 'state', 'tmp', 'log'):
+        (root / sub).mkdir(parents=True, exist_ok=True)
+    sock = root / 'cups.sock'
+    (root / 'cupsd.conf').write_text(
+        f'Listen {sock}\nLogLevel warn\nWebInterface No\n'
+        '<Location />\n  Order allow,deny\n  Allow all\n</Location>\n'
+        '<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n')
+    (root / 'cups-files.conf').write_text(
+        f'ServerRoot {root}\nRequestRoot {root}/spool\nCacheDir {root}/cache\nStateDir {root}/state\n'
+        f'TempDir {root}/tmp\nErrorLog {root}/log/error_log\nAccessLog {root}/log/access_log\n'
+        f'PageLog {root}/log/page_log\nFileDevice Yes\n')
+    pid = _daemon(['cupsd', '-f', '-c', str(root / 'cupsd.conf'), '-s', str(root / 'cups-files.conf')],
+                  root / 'log' / 'cupsd.out')
+    env = dict(os.environ, CUPS_SERVER=str(sock))
+    _wait_for(lambda: subprocess.run(['lpstat', '-r'], env=env, capture_output=True).returncode == 0, 20,
+              'the CUPS server')
+    for name in printers:
+        subprocess.run(['lpadmin', '-p', name, '-E', '-v', 'file:///dev/null'], env=env, check=True,
+                       capture_output=True)
+    if default:
+        subprocess.run(['lpadmin', '-d', default], env=env, check=True, capture_output=True)
+    return str(sock), pid
+
+
+def start_display(log):
+    """An Xvfb display of its own; returns (':N', pid)."""
+    for number in range(90, 140):
+        if Path(f'/tmp/.X11-unix/X{number}').exists() or Path(f'/tmp/.X{number}-lock').exists():
+            continue
+        pid = _daemon(['Xvfb', f':{number}', '-screen', '0', '1280x800x24', '-nolisten', 'tcp'], log)
+        try:
+            _wait_for(lambda: Path(f'/tmp/.X11-unix/X{number}').exists(), 10, 'Xvfb')
+        except TimeoutError:
+            stop_pid(pid)
+            continue
+        return f':{number}', pid
+    raise RuntimeError('no free X display number')
+
+
+class Wine:
+    """Runs programs in one prefix, on one display, against one CUPS server."""
+
+    def __init__(self, prefix, display, cups_server):
+        self.env = dict(os.environ, WINEPREFIX=str(prefix), WINEDEBUG='-all', DISPLAY=display,
+                        CUPS_SERVER=cups_server, WINEDLLOVERRIDES='mscoree,mshtml=')
+        self.prefix = Path(prefix)
+
+    def run(self, *argv, timeout=60, check=True):
+        # Output goes through files: wineserver and the desktop process that a first program starts
+        # inherit its handles and outlive it, so a pipe would never reach its end.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            process = subprocess.Popen([WINE, *map(str, argv)], env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+                                       stderr=err)
+            try:
+                code = process.wait(timeout=timeout)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                raise
+            out.seek(0)
+            err.seek(0)
+            if check and code != 0:
+                raise RuntimeError(f'{argv} exited {code}: {err.read().decode(errors="replace")}')
+            return out.read().decode('utf-8', errors='replace')
+
+    def start(self, *argv):
+        return subprocess.Popen([WINE, *map(str, argv)], env=self.env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def reg_add(self, key, name, value):
+        self.run('reg', 'add', key, '/v', name, '/d', value, '/f')
+
+    def reg_delete(self, key, name=None):
+        self.run('reg', 'delete', key, *(('/v', name) if name is not None else ()), '/f', check=False)
+
+    def reg_values(self, key):
+        """The values of a key, in the registry's order, as {name: data}."""
+        out = self.run('reg', 'query', key, check=False)
+        values = {}
+        for line in out.splitlines():
+            if '    REG_SZ    ' in line:
+                name, data = line.strip('\r').split('    REG_SZ    ', 1)
+                values[name[4:]] = data
+            elif line.rstrip('\r').endswith('    REG_SZ'):
+                values[line.strip('\r')[4:-len('    REG_SZ')]] = ''
+        return values
+
+    def kill_all(self):
+        subprocess.run([WINESERVER, '-k'], env=self.env, capture_output=True)
+        subprocess.run([WINESERVER, '-w'], env=self.env, capture_output=True, timeout=30)
+
+    def init(self):
+        """Makes the prefix: one virtual desktop for every program, Arial as on Windows."""
+        self.run('wineboot', '-i', timeout=180, check=False)
+        subprocess.run([WINESERVER, '-w'], env=self.env, capture_output=True, timeout=120)
+        self.reg_add(r'HKCU\Software\Wine\Explorer', 'Desktop', 'Default')
+        self.reg_add(r'HKCU\Software\Wine\Explorer\Desktops', 'Default', DESKTOP_SIZE)
+        # Windows ships Arial; its metric twin stands in for it here.
+        self.reg_add(r'HKCU\Software\Wine\Fonts\Replacements', 'Arial', 'Liberation Sans')
+        self.kill_all()
+
+
+def env_up(directory):
+    """Starts everything in directory and records it in directory/env.json."""
+    directory = Path(directory)
+    if directory.exists():
+        env_down(directory)
+        shutil.rmtree(directory, ignore_errors=True)
+    directory.mkdir(parents=True)
+    cups, cups_pid = start_cups(directory / 'cups')
+    display, display_pid = start_display(directory / 'xvfb.log')
+    wine = Wine(directory / 'prefix', display, cups)
+    wine.init()
+    state = {'cups_server': cups, 'display': display, 'prefix': str(directory / 'prefix'),
+             'pids': [display_pid, cups_pid], 'printers': list(SAMPLE_PRINTERS)}
+    (directory / 'env.json').write_text(json.dumps(state))
+    return state
+
+
+def env_down(directory):
+    state_file = Path(directory) / 'env.json'
+    if not state_file.exists():
+        return
+    state = json.loads(state_file.read_text())
+    Wine(state['prefix'], state['display'], state['cups_server']).kill_all()
+    for pid in state['pids']:
+        stop_pid(pid)
+    state_file.unlink()
+
+
+if __name__ == '__main__':
+    import sys
+    if len(sys.argv) != 3 or sys.argv[1] not in ('up', 'down'):
+        sys.exit('usage: winenv.py up|down DIRECTORY')
+    (env_up if sys.argv[1] == 'up' else env_down)(sys.argv[2])

@@ -1,0 +1,83 @@
+// The binding against the real profile and spooler of the system it runs on (Wine, in a scratch
+// prefix): the read semantics the loading code relies on.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/Win32Platform.h"
+#include "printerlist/PrinterListLoading.h"
+
+using namespace std::string_literals;
+using tavrelonim::platform::OsVersionInfo;
+using tavrelonim::platform::PrinterDefaults;
+using tavrelonim::platform::PrinterHandle;
+using tavrelonim::platform::Win32Platform;
+
+namespace {
+
+const std::string kSection = "TavrelonimBindingTest";
+
+class Win32PlatformTest : public ::testing::Test {
+protected:
+    void SetUp() override { ::WriteProfileStringA(kSection.c_str(), nullptr, nullptr); }
+    void TearDown() override { ::WriteProfileStringA(kSection.c_str(), nullptr, nullptr); }
+    Win32Platform platform;
+};
+
+}  // namespace
+
+TEST_F(Win32PlatformTest, KeyNamesComeInOrderEachWithItsNulAndTheCountLeavesOutTheClosingOne) {
+    ASSERT_TRUE(platform.WriteProfileStringA(kSection, "Primeira", "a,b,15,45"));
+    ASSERT_TRUE(platform.WriteProfileStringA(kSection, "Segunda", "c,d,15,45"));
+    std::string buffer(64, ' ');
+    const auto count = platform.GetProfileStringA(kSection, std::nullopt, "", buffer);
+    EXPECT_EQ(count, 17U);
+    EXPECT_EQ(buffer.substr(0, 18), "Primeira\0Segunda\0\0"s);
+    EXPECT_EQ(buffer.substr(18), std::string(46, ' '));  // the rest keeps its content
+}
+
+TEST_F(Win32PlatformTest, ReadsThatDoNotFitReportSizeLessTwoForKeysAndLessOneForValues) {
+    platform.WriteProfileStringA(kSection, "Primeira", "driver,port,15,45");
+    platform.WriteProfileStringA(kSection, "Segunda", "x");
+    std::string keys(12, ' ');
+    EXPECT_EQ(platform.GetProfileStringA(kSection, std::nullopt, "", keys), 10U);
+    std::string value(8, ' ');
+    EXPECT_EQ(platform.GetProfileStringA(kSection, "Primeira"s, "", value), 7U);
+    EXPECT_EQ(value, "driver,\0"s);
+}
+
+TEST_F(Win32PlatformTest, WholeReadsGrowPastTheFirstBuffer) {
+    for (int i = 0; i < 1500; ++i) {
+        platform.WriteProfileStringA(kSection, "Impressora " + std::to_string(i), "d,p");
+    }
+    const std::string value = "driver," + std::string(3000, 'p') + ",15";
+    platform.WriteProfileStringA(kSection, "Longa", value);
+    const auto block = tavrelonim::printerlist::ReadWholeProfileString(platform, kSection, std::nullopt, 8192);
+    EXPECT_GT(block.size(), 8192U);
+    EXPECT_TRUE(block.ends_with("Impressora 1499\0Longa\0"s));
+    EXPECT_EQ(tavrelonim::printerlist::ReadWholeProfileString(platform, kSection, "Longa"s, 1024), value);
+    EXPECT_EQ(tavrelonim::printerlist::ReadWholeProfileString(platform, kSection, "Nenhuma"s, 1024), "");
+}
+
+TEST_F(Win32PlatformTest, VersionQueryAndSpoolerFailuresAsTheCallersExpect) {
+    OsVersionInfo version;
+    version.dwOSVersionInfoSize = sizeof version;
+    ASSERT_TRUE(platform.GetVersionExA(version));
+    EXPECT_NE(version.dwPlatformId, 0U);
+    PrinterHandle handle = nullptr;
+    EXPECT_FALSE(platform.OpenPrinterA("Impressora que nao existe", handle, PrinterDefaults{}));
+    EXPECT_NE(platform.GetLastError(), 0U);
+    for (const auto& name : platform.EnumPrinterNames()) {
+        EXPECT_FALSE(name.empty());
+    }
+}
+
+TEST(CodePageText, NamesBeyondAsciiPassThroughTheWideListAndBack) {
+    const std::string name = "Impressora Recep\xE7\xE3o";  // in the Western code page
+    if (::GetACP() == 1252) {
+        EXPECT_EQ(tavrelonim::platform::WidenFromCodePage(name), L"Impressora Recep\u00e7\u00e3o");
+    }
+    EXPECT_EQ(tavrelonim::platform::NarrowToCodePage(tavrelonim::platform::WidenFromCodePage(name)), name);
+    EXPECT_EQ(tavrelonim::platform::NarrowToCodePage(tavrelonim::platform::WidenFromCodePage("")), "");
+}
