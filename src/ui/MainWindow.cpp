@@ -101,6 +101,7 @@ bool MainWindow::Show(int showCommand) {
         return false;
     }
     ::ShowWindow(window_, showCommand);
+    ::SetFocus(Control(ControlId::Command1));
     ::UpdateWindow(window_);
     return true;
 }

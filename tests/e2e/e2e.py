@@ -51,7 +51,7 @@ class UtilityTest(unittest.TestCase):
         deadline = time.monotonic() + 30
         while True:
             layout = self.layout()
-            if layout.get('found') and (expect_entries is None or len(layout['entries']) >= expect_entries):
+            if layout.get('found') and layout.get('visible') and (expect_entries is None or len(layout['entries']) >= expect_entries):
                 return layout
             self.assertLess(time.monotonic(), deadline, 'the window did not come up with its list')
             time.sleep(0.2)

@@ -127,10 +127,11 @@ int Layout() {
     HDC screenContext = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screenContext, LOGPIXELSY);
     ReleaseDC(nullptr, screenContext);
-    std::string out = Cat("{\"found\":true,\"caption\":", Json(Utf8(WindowText(window))), ",\"client\":[",
-                          Num(client.right), ",", Num(client.bottom), "],\"client_origin\":[", Num(clientOrigin.x), ",",
-                          Num(clientOrigin.y), "],\"dpi\":", Num(dpi),
-                          ",\"focus\":", Num(thread.hwndFocus ? GetDlgCtrlID(thread.hwndFocus) : 0), ",\"controls\":[");
+    std::string out =
+        Cat("{\"found\":true,\"caption\":", Json(Utf8(WindowText(window))), ",\"client\":[", Num(client.right), ",",
+            Num(client.bottom), "],\"client_origin\":[", Num(clientOrigin.x), ",", Num(clientOrigin.y),
+            "],\"dpi\":", Num(dpi), ",\"visible\":", Num(IsWindowVisible(window) ? 1 : 0),
+            ",\"focus\":", Num(thread.hwndFocus ? GetDlgCtrlID(thread.hwndFocus) : 0), ",\"controls\":[");
     // Every descendant in z-order, depth first.
     bool first = true;
     HWND list = nullptr;
@@ -189,9 +190,9 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM out) {
     auto& text = *reinterpret_cast<std::string*>(out);
     RECT rect;
     GetWindowRect(window, &rect);
-    text += Cat(text.empty() ? "" : ",", "{\"title\":", Json(Utf8(WindowText(window))), ",\"screen\":[",
-                Num(rect.left), ",", Num(rect.top), ",", Num(rect.right - rect.left), ",", Num(rect.bottom - rect.top),
-                "],\"texts\":[");
+    text +=
+        Cat(text.empty() ? "" : ",", "{\"title\":", Json(Utf8(WindowText(window))), ",\"screen\":[", Num(rect.left),
+            ",", Num(rect.top), ",", Num(rect.right - rect.left), ",", Num(rect.bottom - rect.top), "],\"texts\":[");
     bool first = true;
     for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         text += Cat(first ? "" : ",", Json(Utf8(WindowText(child))));
