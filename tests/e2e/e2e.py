@@ -40,6 +40,27 @@ class UtilityTest(unittest.TestCase):
         self.process = None
         self.others = []
 
+    def keep_printer_ports(self):
+        """Puts PrinterPorts back as it is now when the test ends: Wine writes it only when it first
+        meets a printer, so a test that loses an entry would lose it for every later test."""
+        saved = self.env_dir / f'printer-ports-{self.id()}.reg'
+        self.wine.run('reg', 'export', winenv.PRINTER_PORTS_KEY, self.wine.windows_path(saved), '/y')
+
+        def restore():
+            self.wine.kill_all()
+            self.wine.reg_delete(winenv.PRINTER_PORTS_KEY)
+            self.wine.run('reg', 'import', self.wine.windows_path(saved))
+        self.addCleanup(restore)
+
+    def assert_section_order(self, entries):
+        """The list holds the section's keys in the profile's order. Names the console could not
+        show come back from reg query with a replacement character: those compare by position."""
+        section = list(self.wine.reg_values(winenv.PRINTER_PORTS_KEY))
+        self.assertEqual(len(entries), len(section))
+        for got, want in zip(entries, section):
+            if '\ufffd' not in want:
+                self.assertEqual(got, want)
+
     def tearDown(self):
         for other in self.others:
             other.kill()

@@ -4,6 +4,7 @@
 //   probe layout                 the window, every control, focus and the list's entries
 //   probe inspect printer|font   what the window answers to its inspect message
 //   probe resolve-font FACE H W  the face and weight GDI really uses for such a font
+//   probe profile SECTION KEY    a profile value as the program reads it (JSON; null when absent)
 //   probe dialogs                the message boxes on the desktop and their texts
 //   probe default-printer        GetDefaultPrinterA
 //   probe hang SECONDS           a top-level window whose thread stops answering
@@ -288,6 +289,21 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::puts(AskInspect(window, std::string(argv[2]) == "font" ? 2 : 1).c_str());
+        return 0;
+    }
+    if (command == "profile" && argc > 3) {
+        // The value as the program reads it, in the system code page, printed as UTF-8 JSON.
+        std::string value(65536, '\0');
+        const DWORD count = GetProfileStringA(argv[2], argv[3], "\x01", value.data(), static_cast<DWORD>(value.size()));
+        value.resize(count);
+        if (value == "\x01") {
+            std::puts("null");
+            return 0;
+        }
+        const int wide = MultiByteToWideChar(CP_ACP, 0, value.data(), static_cast<int>(value.size()), nullptr, 0);
+        std::wstring text(static_cast<std::size_t>(wide), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, value.data(), static_cast<int>(value.size()), text.data(), wide);
+        std::puts(Json(Utf8(text)).c_str());
         return 0;
     }
     if (command == "dialogs") {

@@ -28,15 +28,12 @@ class WindowTest(e2e.UtilityTest):
         self.screenshot('window')
 
     def test_a_key_of_only_spaces_gives_no_entry(self):
+        self.keep_printer_ports()
         self.wine.reg_add(winenv.PRINTER_PORTS_KEY, '   ', 'wineps.drv,CUPS:Nada,15,45')
-        try:
-            layout = self.start(expect_entries=3)
-            self.assertIn('   ', self.wine.reg_values(winenv.PRINTER_PORTS_KEY))
-            self.assertNotIn('   ', layout['entries'])
-            self.assertEqual(len(layout['entries']), 3)
-        finally:
-            self.wine.kill_all()
-            self.wine.reg_delete(winenv.PRINTER_PORTS_KEY, '   ')
+        layout = self.start(expect_entries=3)
+        self.assertIn('   ', self.wine.reg_values(winenv.PRINTER_PORTS_KEY))
+        self.assertNotIn('   ', layout['entries'])
+        self.assertEqual(len(layout['entries']), 3)
 
     def test_layout_captions_and_list_font_follow_the_table(self):
         layout = self.start(expect_entries=3)

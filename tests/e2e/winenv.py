@@ -122,6 +122,11 @@ class Wine:
         return subprocess.Popen([WINE, *map(str, argv)], env=self.env, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
+    @staticmethod
+    def windows_path(path):
+        """The path as Wine programs take it: a leading / reads as a switch to reg."""
+        return 'Z:' + str(Path(path).resolve()).replace('/', '\\')
+
     def reg_add(self, key, name, value):
         self.run('reg', 'add', key, '/v', name, '/d', value, '/f')
 

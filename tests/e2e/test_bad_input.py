@@ -1,0 +1,83 @@
+"""Unusual profiles: each has a defined outcome, and no entry is lost or cut."""
+import json
+import time
+
+import e2e
+import winenv
+
+SPECIAL = {
+    ' Lead': 'wineps.drv,CUPS:Escritorio_A,15,45',
+    'Trail ': 'wineps.drv,CUPS:Escritorio_B,15,45',
+    'Impressora Recepção': 'wineps.drv,CUPS:Sala_C,15,45',
+    'Porta Longa': 'wineps.drv,CUPS:' + 'L' * 1100 + ',15,45',
+    'Sem Virgula': 'wineps.drv',
+}
+
+
+class BadInputTest(e2e.UtilityTest):
+    def import_values(self, values):
+        """Writes many PrinterPorts values at once (a UTF-16 .reg file keeps every character)."""
+        lines = ['Windows Registry Editor Version 5.00', '',
+                 '[' + winenv.PRINTER_PORTS_KEY.replace('HKCU', 'HKEY_CURRENT_USER') + ']']
+        for name, data in values.items():
+            lines.append('"%s"="%s"' % (name.replace('\\', '\\\\').replace('"', '\\"'), data))
+        path = self.env_dir / 'import.reg'
+        path.write_bytes(('\r\n'.join(lines) + '\r\n').encode('utf-16'))
+        self.wine.run('reg', 'import', self.wine.windows_path(path))
+
+    def profile(self, section, key):
+        return json.loads(self.probe('profile', section, key))
+
+    def select_and_wait(self, layout, name):
+        index = layout['entries'].index(name)
+        self.click_entry(layout, index)
+        self.wait_until(lambda: self.layout()['selected'] == index, what=f'{name!r} being selected')
+        time.sleep(0.5)
+
+    def test_unusual_names_and_values(self):
+        self.keep_printer_ports()
+        self.import_values(SPECIAL)
+        layout = self.start(expect_entries=3 + len(SPECIAL))
+        # Untrimmed, beyond ASCII, in the section's order.
+        self.assert_section_order(layout['entries'])
+        self.assertTrue(set(SPECIAL) <= set(layout['entries']))
+
+        for name in (' Lead', 'Trail ', 'Impressora Recepção'):
+            with self.subTest(name=name):
+                self.select_and_wait(layout, name)
+                driver, port = SPECIAL[name].split(',')[:2]
+                self.assertEqual(self.profile('windows', 'Device'), f'{name},{driver},{port}')
+
+        with self.subTest('a value longer than the first read'):
+            self.select_and_wait(layout, 'Porta Longa')
+            self.assertEqual(self.profile('windows', 'Device'), 'Porta Longa,wineps.drv,CUPS:' + 'L' * 1100)
+
+        with self.subTest('a value with no comma writes nothing'):
+            before = self.profile('windows', 'Device')
+            self.select_and_wait(layout, 'Sem Virgula')
+            self.assertEqual(self.profile('windows', 'Device'), before)
+
+    def test_the_windows_section_absent_at_start(self):
+        self.keep_printer_ports()
+        self.wine.reg_delete(winenv.WINDOWS_KEY)
+        layout = self.start(expect_entries=3)
+        self.wine.reg_delete(winenv.WINDOWS_KEY)  # whatever the start wrote of it
+        self.assertIsNone(self.profile('windows', 'Device'))
+        self.click_entry(layout, 2)
+        name = layout['entries'][2]
+        self.wait_until(lambda: self.profile('windows', 'Device') == f'{name},wineps.drv,CUPS:{name}',
+                        what='the Device line in a new windows section')
+
+    def test_three_thousand_printers_are_listed_whole_and_in_order(self):
+        many = {f'Impressora {i:04d} do andar {i % 7}': 'wineps.drv,CUPS:Escritorio_A,15,45' for i in range(3000)}
+        self.keep_printer_ports()
+        self.import_values(many)
+        started = time.monotonic()
+        layout = self.start(expect_entries=3003)
+        print(f'\n  3003 printers listed in {time.monotonic() - started:.2f} s (process start to list filled)')
+        self.assert_section_order(layout['entries'])
+        self.assertTrue(set(many) <= set(layout['entries']))
+
+
+if __name__ == '__main__':
+    e2e.main()

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Checks a built exe's PE header and imports: ASLR (dynamic base), NX compatible, high-entropy VA
+# on x64, only system DLLs imported, under 512 KiB. Usage: check-pe.sh OBJDUMP EXE x64|x86
+set -euo pipefail
+objdump=$1 exe=$2 arch=$3
+headers=$("$objdump" -p "$exe")
+flags=$((16#$(awk '/DllCharacteristics/ {print $2}' <<<"$headers")))
+failed=0
+check() { if [ "$2" -eq 0 ]; then echo "FAIL: $1"; failed=1; else echo "ok: $1"; fi; }
+check "dynamic base" $((flags & 0x40))
+check "NX compatible" $((flags & 0x100))
+[ "$arch" = x64 ] && check "high-entropy VA" $((flags & 0x20))
+system='^(kernel32|user32|gdi32|comctl32|winspool\.drv|msvcrt|advapi32)(\.dll)?$'
+while read -r dll; do
+  if grep -qiE "$system" <<<"$dll"; then echo "ok: imports $dll"; else echo "FAIL: imports $dll"; failed=1; fi
+done < <(awk '/DLL Name:/ {print $3}' <<<"$headers")
+size=$(stat -c %s "$exe")
+echo "size: $size bytes"
+check "under 512 KiB" $((size < 524288))
+exit $failed
