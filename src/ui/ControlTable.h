@@ -15,7 +15,7 @@ namespace tavrelonim::ui {
 
 enum class ControlId : int { None = 0, Command1 = 101, Frame1, List1, Label1, Command2 };
 
-struct ControlSpec {
+struct ControlEntry {
     ControlId id;
     ControlId parent;  // None: the main window
     const wchar_t* windowClass;
@@ -28,7 +28,7 @@ struct ControlSpec {
 inline constexpr const wchar_t* kWindowCaption = L"Tavrelonim Controle de quimberatos";
 inline constexpr TwipRect kClientArea{0, 0, 9330, 4575};
 
-inline constexpr std::array<ControlSpec, 5> kControls{{
+inline constexpr std::array<ControlEntry, 5> kControls{{
     {ControlId::Command1,
      ControlId::None,
      L"BUTTON",

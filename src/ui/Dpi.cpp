@@ -1,7 +1,5 @@
 #include "ui/Dpi.h"
 
-#include "ui/Twips.h"
-
 namespace tavrelonim::ui {
 
 namespace {
@@ -16,7 +14,6 @@ Function User32Function(const char* name) noexcept {
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
 
 }  // namespace
 
@@ -42,25 +39,6 @@ SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD ex
         ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     }
     return {rect.right - rect.left, rect.bottom - rect.top};
-}
-
-LOGFONTW MessageFontAt(int dpi) noexcept {
-    static const auto parametersForDpi = User32Function<SystemParametersInfoForDpiFn>("SystemParametersInfoForDpi");
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (parametersForDpi != nullptr &&
-        parametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi)) != FALSE) {
-        return metrics.lfMessageFont;
-    }
-    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) != FALSE) {
-        metrics.lfMessageFont.lfHeight = ::MulDiv(metrics.lfMessageFont.lfHeight, dpi, SystemDpi());
-        return metrics.lfMessageFont;
-    }
-    LOGFONTW fallback{};
-    fallback.lfHeight = PointsToFontHeight(9, dpi);
-    fallback.lfWeight = FW_NORMAL;
-    ::lstrcpynW(fallback.lfFaceName, L"Tahoma", LF_FACESIZE);
-    return fallback;
 }
 
 }  // namespace tavrelonim::ui

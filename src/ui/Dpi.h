@@ -12,7 +12,5 @@ namespace tavrelonim::ui {
 [[nodiscard]] int SystemDpi() noexcept;
 // The outer size of a window whose client area is clientWidth x clientHeight pixels.
 [[nodiscard]] SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi) noexcept;
-// The system's message font at dpi.
-[[nodiscard]] LOGFONTW MessageFontAt(int dpi) noexcept;
 
 }  // namespace tavrelonim::ui

@@ -42,22 +42,12 @@ std::size_t IndexOf(ControlId id) noexcept {
     return kControls.size();
 }
 
-UniqueFont CreateListFont(int dpi) {
+UniqueFont CreateUiFont(const wchar_t* face, int points, LONG weight, BYTE charSet, int dpi) {
     LOGFONTW font{};
-    font.lfHeight = PointsToFontHeight(kListFontPoints, dpi);
-    font.lfWeight = kListFontWeight;
-    font.lfCharSet = ANSI_CHARSET;
-    ::lstrcpynW(font.lfFaceName, kListFontFace, LF_FACESIZE);
-    return UniqueFont(::CreateFontIndirectW(&font));
-}
-
-// The classic dialog font, which the layout's captions were measured against.
-UniqueFont CreateWindowFont(int dpi) {
-    LOGFONTW font{};
-    font.lfHeight = PointsToFontHeight(kWindowFontPoints, dpi);
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;
-    ::lstrcpynW(font.lfFaceName, kWindowFontFace, LF_FACESIZE);
+    font.lfHeight = PointsToFontHeight(points, dpi);
+    font.lfWeight = weight;
+    font.lfCharSet = charSet;
+    ::lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
     return UniqueFont(::CreateFontIndirectW(&font));
 }
 
@@ -235,11 +225,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void MainWindow::CreateControls() {
     for (std::size_t i = 0; i < kControls.size(); ++i) {
-        const ControlSpec& spec = kControls[i];
-        const HWND parent = spec.parent == ControlId::None ? window_ : Control(spec.parent);
-        controls_[i] =
-            ::CreateWindowExW(spec.exStyle, spec.windowClass, spec.caption, WS_CHILD | WS_VISIBLE | spec.style, 0, 0, 0,
-                              0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+        const ControlEntry& entry = kControls[i];
+        const HWND parent = entry.parent == ControlId::None ? window_ : Control(entry.parent);
+        controls_[i] = ::CreateWindowExW(entry.exStyle, entry.windowClass, entry.caption,
+                                         WS_CHILD | WS_VISIBLE | entry.style, 0, 0, 0, 0, parent,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr);
         if (controls_[i] == nullptr) {
             throw std::runtime_error("a control of the window could not be created");
         }
@@ -249,8 +239,9 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::ApplyLayout(int dpi) {
-    messageFont_ = CreateWindowFont(dpi);
-    listFont_ = CreateListFont(dpi);
+    // The classic dialog font, which the layout's captions were measured against, for all but the list.
+    messageFont_ = CreateUiFont(kWindowFontFace, kWindowFontPoints, FW_NORMAL, DEFAULT_CHARSET, dpi);
+    listFont_ = CreateUiFont(kListFontFace, kListFontPoints, kListFontWeight, ANSI_CHARSET, dpi);
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         const PixelRect rect = TwipsToPixels(kControls[i].rect, dpi);
         ::SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.width, rect.height,
