@@ -31,7 +31,7 @@ void FillListFromKeyBlock(PrinterList& list, std::string_view keyBlock) {
 }
 
 void LoadPrinterList(platform::Platform& platform, PrinterList& list) {
-    FillListFromKeyBlock(list, ReadWholeProfileString(platform, "PrinterPorts", std::nullopt, kKeyBlockBufferSize));
+    FillListFromKeyBlock(list, ReadWholeProfileString(platform, "PrinterPorts", std::nullopt, kKeyBlockFirstReadSize));
 }
 
 }  // namespace tavrelonim::printerlist

@@ -11,7 +11,9 @@
 
 namespace tavrelonim::printerlist {
 
-inline constexpr std::size_t kKeyBlockBufferSize = 8192;
+// Each read of a section costs about as much as listing the whole section, cut short or not, so
+// the first read of the key names is sized for thousands of printers rather than grown into.
+inline constexpr std::size_t kKeyBlockFirstReadSize = std::size_t{256} * 1024;
 inline constexpr std::size_t kValueBufferSize = 1024;
 // Reads never grow past this; a section or value larger still is taken as far as it fits.
 inline constexpr std::size_t kProfileReadLimit = std::size_t{64} * 1024 * 1024;

@@ -277,6 +277,7 @@ LRESULT MainWindow::Inspect(InspectQuery query) const {
 
 void MainWindow::Form_Load() {
     applicationPrinter_ = defaulting::ApplicationPrinter::StartingAtSystemDefault(platform_);
+    const SuspendedRedraw quietList(Control(ControlId::List1));
     printerlist::LoadPrinterList(platform_, list_);
 }
 

@@ -23,7 +23,7 @@ TEST(LoadPrinterList, ListsTheSectionsKeysInOrderWithNothingSelected) {
     LoadPrinterList(platform, list);
     EXPECT_THAT(list.entries, ElementsAre("Sala_C", "Escritorio_A", " Recepção "));
     EXPECT_EQ(list.SelectedIndex(), -1);
-    EXPECT_THAT(platform.calls, ElementsAre("GetProfileStringA PrinterPorts|<null>||8192"));
+    EXPECT_THAT(platform.calls, ElementsAre("GetProfileStringA PrinterPorts|<null>||262144"));
 }
 
 TEST(LoadPrinterList, MissingSectionLeavesTheListEmpty) {
@@ -33,7 +33,7 @@ TEST(LoadPrinterList, MissingSectionLeavesTheListEmpty) {
     EXPECT_THAT(list.entries, IsEmpty());
 }
 
-TEST(LoadPrinterList, SectionLargerThanTheFirstBufferIsListedWhole) {
+TEST(LoadPrinterList, ThousandsOfPrintersTakeOneRead) {
     FakePlatform platform;
     for (int i = 0; i < 3000; ++i) {
         platform.SetProfileString("PrinterPorts", "Impressora " + std::to_string(i), "wineps.drv,CUPS:p,15,45");
@@ -42,7 +42,20 @@ TEST(LoadPrinterList, SectionLargerThanTheFirstBufferIsListedWhole) {
     LoadPrinterList(platform, list);
     ASSERT_EQ(list.entries.size(), 3000U);
     EXPECT_EQ(list.entries.back(), "Impressora 2999");
-    EXPECT_GT(platform.calls.size(), 1U);  // grown and read again
+    EXPECT_EQ(platform.calls.size(), 1U);
+}
+
+TEST(LoadPrinterList, SectionLargerThanTheFirstReadIsListedWhole) {
+    FakePlatform platform;
+    const std::string longName(200, 'n');
+    for (int i = 0; i < 2000; ++i) {
+        platform.SetProfileString("PrinterPorts", longName + std::to_string(i), "wineps.drv,CUPS:p,15,45");
+    }
+    FakeList list;
+    LoadPrinterList(platform, list);
+    ASSERT_EQ(list.entries.size(), 2000U);
+    EXPECT_EQ(list.entries.back(), longName + "1999");
+    EXPECT_EQ(platform.calls.size(), 2U);  // grown once and read again
 }
 
 TEST(ReadWholeProfileString, KeyNamesThatExactlyFillTheBufferAreRereadNotCut) {
