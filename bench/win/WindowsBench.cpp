@@ -1,0 +1,378 @@
+// The Windows-side benchmark: the utility's start-up against a minimal window, and one default
+// request against the bare calls it makes and against SetDefaultPrinterA. It prints figures and
+// judges nothing; the profile is left as it was found.
+//
+//   windows_bench.exe UTILITY_EXE MINIMAL_EXE MINIMAL_PLATFORM_WORK_EXE [RUNS]
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <commctrl.h>
+#include <winspool.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "printerlist/PrinterListLoading.h"
+#include "ui/ControlTable.h"
+#include "ui/MainWindow.h"
+
+namespace {
+
+using tavrelonim::ui::ControlId;
+
+constexpr const wchar_t* kUtilityClass = L"TavrelonimMainWindow";
+constexpr const wchar_t* kMinimalClass = L"TavrelonimBenchMinimal";
+constexpr DWORD kShownWithinMilliseconds = 120'000;
+constexpr int kRequestRounds = 200;
+constexpr DWORD kSettleMilliseconds = 250;
+
+double Now() {
+    static const double ticksPerSecond = [] {
+        LARGE_INTEGER frequency;
+        ::QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart);
+    }();
+    LARGE_INTEGER counter;
+    ::QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / ticksPerSecond;
+}
+
+double Median(std::vector<double> samples) {
+    if (samples.empty()) {
+        return 0.0;
+    }
+    std::sort(samples.begin(), samples.end());
+    const std::size_t middle = samples.size() / 2;
+    return samples.size() % 2 != 0 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2.0;
+}
+
+// A profile read that grows its buffer until the text fits.
+std::string ReadProfile(const char* section, const char* key) {
+    for (DWORD size = 4096;; size *= 2) {
+        std::string buffer(size, '\0');
+        const DWORD length = ::GetProfileStringA(section, key, "", buffer.data(), size);
+        const DWORD full = key == nullptr ? size - 2 : size - 1;
+        if (length < full || size >= (64u << 20)) {
+            buffer.resize(length);
+            return buffer;
+        }
+    }
+}
+
+std::vector<std::string> KeyNames(const char* section) {
+    std::vector<std::string> names;
+    const std::string block = ReadProfile(section, nullptr);
+    for (std::size_t start = 0; start < block.size();) {
+        const std::size_t end = std::min(block.find('\0', start), block.size());
+        if (end > start) {
+            names.push_back(block.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return names;
+}
+
+void Broadcast() {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"), SMTO_ABORTIFHUNG,
+                          3000, &result);
+}
+
+// Fills PrinterPorts up to a number of printers with entries of its own, and takes exactly those
+// away again, whatever else the section holds.
+class BenchPrinters {
+public:
+    explicit BenchPrinters(std::size_t total) {
+        const std::size_t present = KeyNames("PrinterPorts").size();
+        for (std::size_t i = present; i < total; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, "Bench Printer %04zu", i);
+            char value[48];
+            std::snprintf(value, sizeof value, "winspool,BENCH%04zu:,15,45", i);
+            if (::WriteProfileStringA("PrinterPorts", name, value) != FALSE) {
+                added_.emplace_back(name);
+            }
+        }
+    }
+    BenchPrinters(const BenchPrinters&) = delete;
+    BenchPrinters& operator=(const BenchPrinters&) = delete;
+    ~BenchPrinters() {
+        for (const auto& name : added_) {
+            ::WriteProfileStringA("PrinterPorts", name.c_str(), nullptr);
+        }
+    }
+
+private:
+    std::vector<std::string> added_;
+};
+
+HWND FindProcessWindow(const wchar_t* windowClass, DWORD processId) {
+    for (HWND window = ::FindWindowExW(nullptr, nullptr, windowClass, nullptr); window != nullptr;
+         window = ::FindWindowExW(nullptr, window, windowClass, nullptr)) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == processId) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+// Whether the utility's list holds the expected number of entries; an absent list never does.
+bool ListFilled(HWND window, std::size_t expected) {
+    const HWND frame = ::GetDlgItem(window, static_cast<int>(ControlId::Frame1));
+    const HWND list = frame != nullptr ? ::GetDlgItem(frame, static_cast<int>(ControlId::List1)) : nullptr;
+    DWORD_PTR count = 0;
+    return list != nullptr && ::SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 1000, &count) != 0 &&
+           count == expected;
+}
+
+// Seconds from the process's creation to its window shown and ready; nothing when it never was.
+std::optional<double> TimeStartUp(const std::wstring& exe, const wchar_t* windowClass,
+                                  const std::function<bool(HWND)>& ready) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    const double start = Now();
+    if (::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                         &process) == FALSE) {
+        std::fwprintf(stderr, L"cannot start %ls (error %lu)\n", exe.c_str(), ::GetLastError());
+        return std::nullopt;
+    }
+    std::optional<double> elapsed;
+    HWND window = nullptr;
+    while (Now() - start < kShownWithinMilliseconds / 1000.0) {
+        window = FindProcessWindow(windowClass, process.dwProcessId);
+        if (window != nullptr && ::IsWindowVisible(window) != FALSE && ready(window)) {
+            elapsed = Now() - start;
+            break;
+        }
+        if (::WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) {
+            break;
+        }
+    }
+    if (window != nullptr) {
+        ::PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    if (::WaitForSingleObject(process.hProcess, 10'000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(process.hProcess, 1);
+        ::WaitForSingleObject(process.hProcess, 10'000);
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    // The system finishes a process's end after its handle is signalled; the next start should
+    // not pay for it.
+    ::Sleep(kSettleMilliseconds);
+    return elapsed;
+}
+
+void PrintMilliseconds(const char* what, const std::vector<double>& seconds, std::size_t runs) {
+    if (seconds.size() < runs) {
+        std::printf("  %-40s  failed in %zu of %zu runs\n", what, runs - seconds.size(), runs);
+    }
+    if (!seconds.empty()) {
+        std::printf("  %-40s %9.1f ms median, %9.1f min\n", what, Median(seconds) * 1000.0,
+                    *std::min_element(seconds.begin(), seconds.end()) * 1000.0);
+    }
+}
+
+void BenchStartUp(const std::wstring& utility, const std::wstring& minimal, const std::wstring& minimalPlatformWork,
+                  std::size_t runs) {
+    std::printf("== start-up: process created to window shown (list filled for the utility), %zu runs\n", runs);
+    std::vector<double> minimalSeconds;
+    struct AtCount {
+        std::size_t printers;
+        double utility;
+        double platformWork;
+    };
+    std::vector<AtCount> medians;
+    for (const std::size_t printers : {std::size_t{3}, std::size_t{300}, std::size_t{3000}}) {
+        const BenchPrinters bench(printers);
+        const std::size_t listed = KeyNames("PrinterPorts").size();
+        std::vector<double> utilitySeconds;
+        std::vector<double> platformWorkSeconds;
+        for (std::size_t run = 0; run < runs; ++run) {
+            // Interleaved, so that all see the same machine.
+            const auto shown = [](HWND) { return true; };
+            if (const auto seconds = TimeStartUp(minimal, kMinimalClass, shown)) {
+                minimalSeconds.push_back(*seconds);
+            }
+            if (const auto seconds = TimeStartUp(minimalPlatformWork, kMinimalClass, shown)) {
+                platformWorkSeconds.push_back(*seconds);
+            }
+            if (const auto seconds =
+                    TimeStartUp(utility, kUtilityClass, [listed](HWND window) { return ListFilled(window, listed); })) {
+                utilitySeconds.push_back(*seconds);
+            }
+        }
+        const std::string what = "utility, " + std::to_string(listed) + " printers";
+        PrintMilliseconds(what.c_str(), utilitySeconds, runs);
+        PrintMilliseconds("  minimal window + the platform's work", platformWorkSeconds, runs);
+        medians.push_back({listed, utilitySeconds.empty() ? 0.0 : Median(utilitySeconds),
+                           platformWorkSeconds.empty() ? 0.0 : Median(platformWorkSeconds)});
+    }
+    PrintMilliseconds("minimal window", minimalSeconds, runs * medians.size());
+    const AtCount& fewest = medians.front();
+    const AtCount& most = medians.back();
+    if (fewest.utility > 0.0 && !minimalSeconds.empty()) {
+        std::printf("  ratio utility (%zu printers) / minimal window            %6.2f   target <= 1.20\n",
+                    fewest.printers, fewest.utility / Median(minimalSeconds));
+        std::printf("  ratio utility (%zu printers) / (%zu printers)          %6.2f   target <= 2.00\n", most.printers,
+                    fewest.printers, most.utility / fewest.utility);
+        for (const AtCount& at : medians) {
+            if (at.platformWork > 0.0) {
+                std::printf("  ratio utility / minimal + platform's work, %4zu printers %6.2f\n", at.printers,
+                            at.utility / at.platformWork);
+            }
+        }
+    }
+}
+
+struct BareCall {
+    const char* name;
+    std::function<void(const std::string& printer)> call;
+    std::vector<double> seconds;
+};
+
+void BenchRequest(HINSTANCE instance) {
+    const std::string originalDevice = ReadProfile("windows", "device");
+    std::vector<std::string> printers;
+    for (const auto& name : KeyNames("PrinterPorts")) {
+        HANDLE printer = nullptr;
+        if (::OpenPrinterA(const_cast<char*>(name.c_str()), &printer, nullptr) != FALSE) {
+            ::ClosePrinter(printer);
+            printers.push_back(name);
+        }
+    }
+    if (printers.size() < 2) {
+        std::printf("== one request: skipped, it needs two installed printers (found %zu)\n", printers.size());
+        return;
+    }
+    const std::string pair[2] = {printers[0], printers[1]};
+    std::printf("== one request: median of %d, alternating %s and %s\n", kRequestRounds, pair[0].c_str(),
+                pair[1].c_str());
+
+    tavrelonim::ui::MainWindow utility(instance);
+    if (!utility.Show(SW_SHOWNOACTIVATE)) {
+        std::printf("  the utility's window could not be created\n");
+        return;
+    }
+    const HWND window = FindProcessWindow(kUtilityClass, ::GetCurrentProcessId());
+    const HWND list =
+        ::GetDlgItem(::GetDlgItem(window, static_cast<int>(ControlId::Frame1)), static_cast<int>(ControlId::List1));
+    std::string portsValue;
+    std::vector<BareCall> bare{
+        {"GetVersionExA",
+         [](const std::string&) {
+             OSVERSIONINFOA version{};
+             version.dwOSVersionInfoSize = sizeof version;
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)  // deprecated, yet it is the call the handler makes
+#endif
+             ::GetVersionExA(&version);
+         },
+         {}},
+        {"GetProfileStringA PrinterPorts",
+         [&portsValue](const std::string& printer) {
+             char value[1024];
+             ::GetProfileStringA("PrinterPorts", printer.c_str(), "", value, sizeof value);
+             portsValue = value;
+         },
+         {}},
+        {"WriteProfileStringA windows Device",
+         [&portsValue](const std::string& printer) {
+             // The value's first two fields, driver and port, follow the name.
+             const std::size_t driverEnd = portsValue.find(',');
+             const std::size_t portEnd =
+                 driverEnd == std::string::npos ? driverEnd : portsValue.find(',', driverEnd + 1);
+             const std::string line = printer + "," + portsValue.substr(0, portEnd);
+             ::WriteProfileStringA("windows", "Device", line.c_str());
+         },
+         {}},
+        {"SendMessageTimeoutA broadcast", [](const std::string&) { Broadcast(); }, {}},
+        {"EnumPrintersA level 4",
+         [](const std::string&) {
+             DWORD needed = 0;
+             DWORD returned = 0;
+             constexpr DWORD kFlags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+             ::EnumPrintersA(kFlags, nullptr, 4, nullptr, 0, &needed, &returned);
+             std::vector<BYTE> records(needed);
+             ::EnumPrintersA(kFlags, nullptr, 4, records.data(), needed, &needed, &returned);
+         },
+         {}},
+    };
+    // Each round makes one change by each way, every one a real change of the default, so that
+    // all three meet the same system.
+    std::vector<double> handlerSeconds;
+    std::vector<double> bareSeconds;
+    std::vector<double> setDefaultSeconds;
+    for (int round = 0; round < kRequestRounds; ++round) {
+        const LRESULT index = ::SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                             reinterpret_cast<LPARAM>(pair[round % 2].c_str()));
+        ::SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        double start = Now();
+        ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(static_cast<int>(ControlId::List1), LBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(list));
+        handlerSeconds.push_back(Now() - start);
+
+        double total = 0.0;
+        for (auto& call : bare) {
+            start = Now();
+            call.call(pair[(round + 1) % 2]);
+            call.seconds.push_back(Now() - start);
+            total += call.seconds.back();
+        }
+        bareSeconds.push_back(total);
+
+        start = Now();
+        ::SetDefaultPrinterA(pair[round % 2].c_str());
+        setDefaultSeconds.push_back(Now() - start);
+    }
+
+    const auto microseconds = [](const char* what, const std::vector<double>& seconds) {
+        std::printf("  %-40s %9.1f us\n", what, Median(seconds) * 1e6);
+    };
+    microseconds("handler (selection change to return)", handlerSeconds);
+    microseconds("bare calls it makes, together", bareSeconds);
+    for (const auto& call : bare) {
+        microseconds((std::string("  ") + call.name).c_str(), call.seconds);
+    }
+    microseconds("SetDefaultPrinterA", setDefaultSeconds);
+    std::printf("  ratio handler / bare calls                %6.2f   target <= 1.50\n",
+                Median(handlerSeconds) / Median(bareSeconds));
+    std::printf("  ratio handler / SetDefaultPrinterA        %6.2f\n",
+                Median(handlerSeconds) / Median(setDefaultSeconds));
+
+    ::WriteProfileStringA("windows", "Device", originalDevice.empty() ? nullptr : originalDevice.c_str());
+    Broadcast();
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 4) {
+        std::fwprintf(stderr, L"usage: windows_bench UTILITY_EXE MINIMAL_EXE MINIMAL_PLATFORM_WORK_EXE [RUNS]\n");
+        return 2;
+    }
+    const std::size_t runs = argc > 4 ? std::max(1ul, std::wcstoul(argv[4], nullptr, 10)) : 5;
+    try {
+        const INITCOMMONCONTROLSEX commonControls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
+        ::InitCommonControlsEx(&commonControls);
+        BenchStartUp(argv[1], argv[2], argv[3], runs);
+        BenchRequest(::GetModuleHandleW(nullptr));
+        std::fflush(stdout);
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "windows_bench: %s\n", error.what());
+        return 1;
+    }
+}

@@ -1,0 +1,33 @@
+#!/usr/bin/env python3
+"""Runs the Windows-side benchmark driver under Wine, in an environment of its own (a private CUPS
+server, a virtual display, a fresh prefix), and prints what it prints."""
+import sys
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / 'tests' / 'e2e'))
+import winenv  # noqa: E402
+
+BUILD = ROOT / 'build'
+ENV_DIR = BUILD / 'bench-env'
+
+
+def main():
+    runs = sys.argv[1] if len(sys.argv) > 1 else '5'
+    driver = BUILD / 'mingw-x64-bench' / 'bench' / 'windows_bench.exe'
+    minimal = BUILD / 'mingw-x64-bench' / 'bench' / 'minimal_window.exe'
+    minimal_platform_work = BUILD / 'mingw-x64-bench' / 'bench' / 'minimal_window_platform_work.exe'
+    utility = BUILD / 'mingw-x64' / 'src' / 'ui' / 'tavrelonim.exe'
+    state = winenv.env_up(ENV_DIR)
+    wine = winenv.Wine(state['prefix'], state['display'], state['cups_server'])
+    try:
+        # A first start imports the CUPS printers into the profile, as on any later start.
+        exes = [wine.windows_path(exe) for exe in (utility, minimal, minimal_platform_work)]
+        wine.run(driver, *exes, '1', timeout=600, check=False)
+        print(wine.run(driver, *exes, runs, timeout=1800), end='')
+    finally:
+        winenv.env_down(ENV_DIR)
+
+
+if __name__ == '__main__':
+    main()
