@@ -70,12 +70,28 @@ def start_cups(root, printers=SAMPLE_PRINTERS, default=SAMPLE_PRINTERS[0]):
     env = dict(os.environ, CUPS_SERVER=str(sock))
     _wait_for(lambda: subprocess.run(['lpstat', '-r'], env=env, capture_output=True).returncode == 0, 20,
               'the CUPS server')
-    for name in printers:
-        subprocess.run(['lpadmin', '-p', name, '-E', '-v', 'file:///dev/null'], env=env, check=True,
-                       capture_output=True)
-    if default:
-        subprocess.run(['lpadmin', '-d', default], env=env, check=True, capture_output=True)
+    try:
+        for name in printers:
+            _lpadmin(['-p', name, '-E', '-v', 'file:///dev/null'], env)
+        if default:
+            _lpadmin(['-d', default], env)
+    except Exception:
+        stop_pid(pid)
+        raise
     return str(sock), pid
+
+
+def _lpadmin(arguments, env):
+    """lpadmin, tried again for a while: a server that already answers lpstat can still refuse
+    its first changes."""
+    deadline = time.monotonic() + 20
+    while True:
+        result = subprocess.run(['lpadmin', *arguments], env=env, capture_output=True, text=True)
+        if result.returncode == 0:
+            return
+        if time.monotonic() > deadline:
+            raise RuntimeError(f'lpadmin {" ".join(arguments)} failed: {result.stderr.strip()}')
+        time.sleep(0.5)
 
 
 def start_display(log):
@@ -168,9 +184,19 @@ def env_up(directory):
         shutil.rmtree(directory, ignore_errors=True)
     directory.mkdir(parents=True)
     cups, cups_pid = start_cups(directory / 'cups')
-    display, display_pid = start_display(directory / 'xvfb.log')
+    try:
+        display, display_pid = start_display(directory / 'xvfb.log')
+    except Exception:
+        stop_pid(cups_pid)
+        raise
     wine = Wine(directory / 'prefix', display, cups)
-    wine.init()
+    try:
+        wine.init()
+    except Exception:
+        wine.kill_all()
+        for pid in (display_pid, cups_pid):
+            stop_pid(pid)
+        raise
     state = {'cups_server': cups, 'display': display, 'prefix': str(directory / 'prefix'),
              'pids': [display_pid, cups_pid], 'printers': list(SAMPLE_PRINTERS)}
     (directory / 'env.json').write_text(json.dumps(state))
