@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "defaulting/DefaultRequest.h"
 #include "platform/Win32Platform.h"
 #include "printerlist/PrinterListLoading.h"
 #include "printerlist/ProfileText.h"
@@ -60,9 +61,10 @@ double Median(std::vector<double> samples) {
 // list's rule; only the calls measured against the utility are made bare.
 std::string ReadProfile(const char* section, const char* key) {
     tavrelonim::platform::Win32Platform platform;
-    return tavrelonim::printerlist::ReadWholeProfileString(
-        platform, section, key != nullptr ? std::optional<std::string>(key) : std::nullopt,
-        tavrelonim::printerlist::kValueBufferSize);
+    return key != nullptr ? tavrelonim::printerlist::ReadWholeProfileString(platform, section, key,
+                                                                            tavrelonim::printerlist::kValueBufferSize)
+                          : tavrelonim::printerlist::ReadWholeProfileString(
+                                platform, section, std::nullopt, tavrelonim::printerlist::kKeyBlockFirstReadSize);
 }
 
 std::vector<std::string> KeyNames(const char* section) {
@@ -77,7 +79,7 @@ std::vector<std::string> KeyNames(const char* section) {
 void Broadcast() {
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"), SMTO_ABORTIFHUNG,
-                          3000, &result);
+                          tavrelonim::defaulting::kBroadcastTimeoutMilliseconds, &result);
 }
 
 // Fills PrinterPorts up to a number of printers with entries of its own, and takes exactly those
@@ -204,11 +206,10 @@ void BenchStartUp(const std::wstring& utility, const std::wstring& minimal, cons
         std::vector<double> platformWorkSeconds;
         for (std::size_t run = 0; run < runs; ++run) {
             // Interleaved, so that all see the same machine.
-            const auto shown = [](HWND window) { return Answers(window); };
-            if (const auto seconds = TimeStartUp(minimal, kMinimalClass, shown)) {
+            if (const auto seconds = TimeStartUp(minimal, kMinimalClass, Answers)) {
                 minimalSeconds.push_back(*seconds);
             }
-            if (const auto seconds = TimeStartUp(minimalPlatformWork, kMinimalClass, shown)) {
+            if (const auto seconds = TimeStartUp(minimalPlatformWork, kMinimalClass, Answers)) {
                 platformWorkSeconds.push_back(*seconds);
             }
             if (const auto seconds =

@@ -24,22 +24,4 @@ private:
     HWND listBox_ = nullptr;
 };
 
-// Holds a window's drawing off while it changes a lot, and draws it once when done: a list box
-// that redraws and rescrolls for every entry added takes seconds over thousands of them.
-class SuspendedRedraw {
-public:
-    explicit SuspendedRedraw(HWND window) noexcept : window_(window) {
-        ::SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
-    }
-    SuspendedRedraw(const SuspendedRedraw&) = delete;
-    SuspendedRedraw& operator=(const SuspendedRedraw&) = delete;
-    ~SuspendedRedraw() {
-        ::SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(window_, nullptr, TRUE);
-    }
-
-private:
-    HWND window_;
-};
-
 }  // namespace tavrelonim::ui

@@ -1,4 +1,4 @@
-// Owners for the GDI objects the window creates.
+// Owners for the GDI objects the window creates and for the states it puts its controls in.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -19,5 +19,23 @@ template <class Handle>
 using UniqueGdiObject = std::unique_ptr<std::remove_pointer_t<Handle>, GdiObjectDeleter>;
 
 using UniqueFont = UniqueGdiObject<HFONT>;
+
+// Holds a window's drawing off while it changes a lot, and draws it once when done: a list box
+// that redraws and rescrolls for every entry added takes seconds over thousands of them.
+class SuspendedRedraw {
+public:
+    explicit SuspendedRedraw(HWND window) noexcept : window_(window) {
+        ::SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+    }
+    SuspendedRedraw(const SuspendedRedraw&) = delete;
+    SuspendedRedraw& operator=(const SuspendedRedraw&) = delete;
+    ~SuspendedRedraw() {
+        ::SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(window_, nullptr, TRUE);
+    }
+
+private:
+    HWND window_;
+};
 
 }  // namespace tavrelonim::ui
