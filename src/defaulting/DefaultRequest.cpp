@@ -36,11 +36,11 @@ void MakeSelectedPrinterDefault(const DefaultingContext& context) {
     if (version.dwPlatformId == platform::kVerPlatformWin32Windows) {
         MarkDefaultBySpooler(context);
     } else {
-        MarkDefaultByProfile(context);
+        MarkDefaultByProfile(context, version.dwMajorVersion);
     }
 }
 
-void MarkDefaultByProfile(const DefaultingContext& context) {
+void MarkDefaultByProfile(const DefaultingContext& context, std::uint32_t majorVersion) {
     if (context.list.SelectedIndex() <= -1) {
         return;
     }
@@ -50,8 +50,18 @@ void MarkDefaultByProfile(const DefaultingContext& context) {
     if (port.empty() || driver.empty()) {
         return;
     }
+    // Before the write, so that the notice announces both; older systems are not asked at all.
+    if (majorVersion >= kFirstVersionManagingDefault &&
+        MustKeepUserChoice(majorVersion, context.platform.RegGetValueA(platform::kWindowsSectionKey,
+                                                                       platform::kLegacyDefaultPrinterMode))) {
+        context.platform.RegSetKeyValueA(platform::kWindowsSectionKey, platform::kLegacyDefaultPrinterMode, 1);
+    }
     WriteDefaultDeviceLine(context.platform, context.list.CurrentText(), std::string(driver), std::string(port));
     FollowWithApplicationPrinter(context.platform, context.applicationPrinter, context.list.CurrentText());
+}
+
+bool MustKeepUserChoice(std::uint32_t majorVersion, std::optional<std::uint32_t> legacyMode) noexcept {
+    return majorVersion >= kFirstVersionManagingDefault && legacyMode.value_or(0) == 0;
 }
 
 void WriteDefaultDeviceLine(platform::Platform& platform, const std::string& printerName, const std::string& driver,

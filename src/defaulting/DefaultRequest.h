@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -14,6 +15,8 @@ namespace tavrelonim::defaulting {
 
 // How long the settings-change notice may wait on any one window before going on to the next.
 inline constexpr std::uint32_t kBroadcastTimeoutMilliseconds = 3000;
+// The first major version of Windows that may manage the default printer by itself.
+inline constexpr std::uint32_t kFirstVersionManagingDefault = 10;
 // ReadAnsiStringAt's limit: a string that does not end within this many bytes reads as empty.
 inline constexpr std::size_t kAnsiStringLimit = 512;
 // An information size past this is not a printer record; the request ends as if the call failed.
@@ -32,8 +35,13 @@ struct DefaultingContext {
 void MakeSelectedPrinterDefault(const DefaultingContext& context);
 
 // The profile strategy: rewrites windows/Device from the printer's PrinterPorts entry and tells
-// every top-level window that the windows section changed.
-void MarkDefaultByProfile(const DefaultingContext& context);
+// every top-level window that the windows section changed. On a system of majorVersion 10 or
+// later it first turns off Windows' own management of the default, so that the choice lasts.
+void MarkDefaultByProfile(const DefaultingContext& context, std::uint32_t majorVersion);
+
+// Whether a request about to write the default must set LegacyDefaultPrinterMode to 1: on
+// Windows 10 and later, while the value is absent or 0 (Windows replaces the default by itself).
+[[nodiscard]] bool MustKeepUserChoice(std::uint32_t majorVersion, std::optional<std::uint32_t> legacyMode) noexcept;
 void WriteDefaultDeviceLine(platform::Platform& platform, const std::string& printerName, const std::string& driver,
                             const std::string& port);
 

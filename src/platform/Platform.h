@@ -21,6 +21,12 @@ inline constexpr std::uintptr_t kHwndBroadcast = 0xFFFF;
 inline constexpr std::uint32_t kWmWininichange = 0x1A;
 inline constexpr std::uint32_t kSmtoAbortIfHung = 0x0002;
 
+// The current user's key behind the profile's windows section (below HKEY_CURRENT_USER), and the
+// value in it by which Windows 10 and later leave the default printer to the user's choice (1)
+// or manage it themselves (0 or absent).
+inline constexpr const char* kWindowsSectionKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
+inline constexpr const char* kLegacyDefaultPrinterMode = "LegacyDefaultPrinterMode";
+
 // OSVERSIONINFOA, field for field.
 struct OsVersionInfo {
     std::uint32_t dwOSVersionInfoSize = 0;
@@ -75,6 +81,15 @@ public:
     virtual bool WriteProfileStringA(const std::string& section, const std::string& key, const std::string& value) = 0;
 
     virtual bool GetVersionExA(OsVersionInfo& info) = 0;
+
+    // The current user's registry, below HKEY_CURRENT_USER. A value that is absent or not a
+    // REG_DWORD reads as none.
+    virtual std::optional<std::uint32_t> RegGetValueA(const std::string& subKey, const std::string& valueName) = 0;
+    virtual bool RegSetKeyValueA(const std::string& subKey, const std::string& valueName, std::uint32_t value) = 0;
+
+    // Compares two texts without regard to letter case, as the system compares printer names;
+    // 0 when they are equal.
+    virtual int lstrcmpiA(const std::string& first, const std::string& second) = 0;
 
     // Spooler.
     virtual bool OpenPrinterA(const std::string& printerName, PrinterHandle& handle,

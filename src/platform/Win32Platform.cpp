@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/KernelHandles.h"
+
 namespace tavrelonim::platform {
 
 static_assert(sizeof(OsVersionInfo) == sizeof(OSVERSIONINFOA));
@@ -53,6 +55,40 @@ bool Win32Platform::GetVersionExA(OsVersionInfo& info) {
     info.dwPlatformId = record.dwPlatformId;
     std::memcpy(info.szCSDVersion, record.szCSDVersion, sizeof info.szCSDVersion);
     return succeeded != FALSE;
+}
+
+// Read and written through the calls every version of Windows has, so the exe loads on all of them.
+std::optional<std::uint32_t> Win32Platform::RegGetValueA(const std::string& subKey, const std::string& valueName) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, subKey.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    const UniqueRegistryKey key(opened);
+    DWORD type = REG_NONE;
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (::RegQueryValueExA(key.get(), valueName.c_str(), nullptr, &type, reinterpret_cast<LPBYTE>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof value) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool Win32Platform::RegSetKeyValueA(const std::string& subKey, const std::string& valueName, std::uint32_t value) {
+    HKEY opened = nullptr;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                          nullptr, &opened, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const UniqueRegistryKey key(opened);
+    const DWORD data = value;
+    return ::RegSetValueExA(key.get(), valueName.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                            sizeof data) == ERROR_SUCCESS;
+}
+
+int Win32Platform::lstrcmpiA(const std::string& first, const std::string& second) {
+    return ::lstrcmpiA(first.c_str(), second.c_str());
 }
 
 bool Win32Platform::OpenPrinterA(const std::string& printerName, PrinterHandle& handle,

@@ -22,6 +22,9 @@ public:
                                     const std::string& defaultValue, std::span<char> buffer) override;
     bool WriteProfileStringA(const std::string& section, const std::string& key, const std::string& value) override;
     bool GetVersionExA(OsVersionInfo& info) override;
+    std::optional<std::uint32_t> RegGetValueA(const std::string& subKey, const std::string& valueName) override;
+    bool RegSetKeyValueA(const std::string& subKey, const std::string& valueName, std::uint32_t value) override;
+    int lstrcmpiA(const std::string& first, const std::string& second) override;
     bool OpenPrinterA(const std::string& printerName, PrinterHandle& handle, const PrinterDefaults& defaults) override;
     bool GetPrinterA(PrinterHandle handle, std::uint32_t level, std::span<std::byte> buffer,
                      std::uint32_t& needed) override;

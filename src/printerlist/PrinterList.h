@@ -15,6 +15,8 @@ public:
 
     // Appends an entry at the end.
     virtual void AddItem(std::string_view entry) = 0;
+    // How many entries the list holds.
+    [[nodiscard]] virtual int Count() const = 0;
     // The selected index, -1 when nothing is selected.
     [[nodiscard]] virtual int SelectedIndex() const = 0;
     // The entry at an index; the empty text for -1 or any index outside the list.

@@ -1,5 +1,6 @@
-// The main window's controls as data, in tab-index order: they are created in this order, which
-// is the order focus moves in.
+// The main window's controls as data, created in this order: focus moves through those that take
+// it in the same order. The label comes just before the list, so that it names the list for
+// screen readers.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -44,13 +45,6 @@ inline constexpr std::array<ControlEntry, 5> kControls{{
      WS_EX_CONTROLPARENT,
      {0, 0, 7575, 4455},
      L""},
-    {ControlId::List1,
-     ControlId::Frame1,
-     L"LISTBOX",
-     WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS,
-     WS_EX_CLIENTEDGE,
-     {120, 480, 7335, 3855},
-     L""},
     {ControlId::Label1,
      ControlId::Frame1,
      L"STATIC",
@@ -58,6 +52,14 @@ inline constexpr std::array<ControlEntry, 5> kControls{{
      0,
      {120, 240, 1500, 195},
      L"Lista das quimberatos"},
+    {ControlId::List1,
+     ControlId::Frame1,
+     L"LISTBOX",
+     // Drawn by the window, to mark the default printer; it keeps its strings for LB_GETTEXT.
+     WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | LBS_OWNERDRAWFIXED,
+     WS_EX_CLIENTEDGE,
+     {120, 480, 7335, 3855},
+     L""},
     {ControlId::Command2,
      ControlId::None,
      L"BUTTON",
@@ -77,6 +79,9 @@ inline constexpr int kListFontPoints = 9;
 inline constexpr int kListFontWeight = 700;
 inline constexpr COLORREF kListTextColour = RGB(128, 128, 128);
 inline constexpr COLORREF kListBackColour = RGB(255, 255, 255);
+// Every row keeps a margin at its left, as wide as the row is high, where the default printer's
+// row shows its check mark; the name follows after a small gap.
+inline constexpr int kListTextGapPixels = 2;
 
 // A message the window answers for test probes in other processes: wParam names what is asked,
 // the result is a global atom holding "=" and the answer, which the asker reads and deletes.

@@ -15,6 +15,11 @@ void ListBoxPrinterList::AddItem(std::string_view entry) {
     }
 }
 
+int ListBoxPrinterList::Count() const {
+    const LRESULT count = ::SendMessageW(listBox_, LB_GETCOUNT, 0, 0);
+    return count == LB_ERR ? 0 : static_cast<int>(count);
+}
+
 int ListBoxPrinterList::SelectedIndex() const {
     const LRESULT selected = ::SendMessageW(listBox_, LB_GETCURSEL, 0, 0);
     return selected == LB_ERR ? -1 : static_cast<int>(selected);

@@ -16,6 +16,7 @@ public:
 
     // Throws when the list box cannot take the entry (out of space), so no entry is lost unnoticed.
     void AddItem(std::string_view entry) override;
+    [[nodiscard]] int Count() const override;
     [[nodiscard]] int SelectedIndex() const override;
     [[nodiscard]] std::string EntryAt(int index) const override;
     [[nodiscard]] std::string CurrentText() const override;

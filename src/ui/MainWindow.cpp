@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "defaulting/DefaultPrinterMark.h"
 #include "defaulting/DefaultRequest.h"
 #include "printerlist/PrinterListLoading.h"
 #include "ui/Dpi.h"
@@ -49,6 +50,44 @@ UniqueFont CreateUiFont(const wchar_t* face, int points, LONG weight, BYTE charS
     font.lfCharSet = charSet;
     ::lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
     return UniqueFont(::CreateFontIndirectW(&font));
+}
+
+// The system's check glyph, in the given colour, over what is already drawn: drawn black on white
+// into a monochrome mask, then the colour is painted through the mask's black.
+void DrawCheckMark(HDC context, const RECT& box, COLORREF colour) {
+    constexpr DWORD kBrushWhereSourceBlack = 0x00B8074A;  // PSDPxax
+    const int width = box.right - box.left;
+    const int height = box.bottom - box.top;
+    const UniqueMemoryDc mask(::CreateCompatibleDC(context));
+    const UniqueBitmap maskBits(::CreateBitmap(width, height, 1, 1, nullptr));
+    const UniqueBrush brush(::CreateSolidBrush(colour));
+    if (mask == nullptr || maskBits == nullptr || brush == nullptr) {
+        return;
+    }
+    const SelectedObject maskSelection(mask.get(), maskBits.get());
+    RECT glyph{0, 0, width, height};
+    ::DrawFrameControl(mask.get(), &glyph, DFC_MENU, DFCS_MENUCHECK);
+    const SelectedObject brushSelection(context, brush.get());
+    const COLORREF formerText = ::SetTextColor(context, RGB(0, 0, 0));
+    const COLORREF formerBack = ::SetBkColor(context, RGB(255, 255, 255));
+    ::BitBlt(context, box.left, box.top, width, height, mask.get(), 0, 0, kBrushWhereSourceBlack);
+    ::SetTextColor(context, formerText);
+    ::SetBkColor(context, formerBack);
+}
+
+// Character height of a font, which is the list's row height as a list box would choose it.
+int TextHeight(HWND window, HFONT font) {
+    HDC context = ::GetDC(window);
+    if (context == nullptr) {
+        return 0;
+    }
+    TEXTMETRICW metrics{};
+    {
+        const SelectedObject selection(context, font);
+        ::GetTextMetricsW(context, &metrics);
+    }
+    ::ReleaseDC(window, context);
+    return metrics.tmHeight;
 }
 
 ATOM AnswerAtom(const std::string& answer) { return ::GlobalAddAtomA(("=" + answer).c_str()); }
@@ -97,16 +136,32 @@ bool MainWindow::Show(int showCommand) {
 }
 
 int MainWindow::RunMessageLoop() {
-    MSG message;
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // Dialog navigation gives Tab, the arrow keys and the access keys their usual meaning.
-        if (window_ != nullptr && ::IsDialogMessageW(window_, &message) != FALSE) {
+    for (;;) {
+        // Messages, and changes to the key that holds the default printer.
+        const HANDLE keyChanged = defaultPrinterWatch_.Event();
+        const DWORD handles = keyChanged != nullptr ? 1 : 0;
+        const DWORD woken =
+            ::MsgWaitForMultipleObjectsEx(handles, &keyChanged, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (handles != 0 && woken == WAIT_OBJECT_0) {
+            defaultPrinterWatch_.Arm();
+            if (window_ != nullptr) {
+                RefreshDefaultMark();
+            }
             continue;
         }
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+            if (message.message == WM_QUIT) {
+                return static_cast<int>(message.wParam);
+            }
+            // Dialog navigation gives Tab, the arrow keys and the access keys their usual meaning.
+            if (window_ != nullptr && ::IsDialogMessageW(window_, &message) != FALSE) {
+                continue;
+            }
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
     }
-    return static_cast<int>(message.wParam);
 }
 
 LRESULT CALLBACK MainWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -131,6 +186,7 @@ LRESULT CALLBACK MainWindow::FrameProcedure(HWND frame, UINT message, WPARAM wPa
     switch (message) {
         // The frame contains the list and the label: their notices belong to the window.
         case WM_COMMAND:
+        case WM_DRAWITEM:
         case WM_CTLCOLORLISTBOX:
         case WM_CTLCOLORSTATIC:
             return ::SendMessageW(::GetParent(frame), message, wParam, lParam);
@@ -172,6 +228,26 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 Command2_Click();
             } else if (id == ControlId::List1 && notification == LBN_SELCHANGE) {
                 List1_Click();
+            }
+            return 0;
+        }
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item->hwndItem != Control(ControlId::List1)) {
+                break;
+            }
+            DrawListRow(*item);
+            return TRUE;
+        }
+        case WM_SETTINGCHANGE: {
+            const auto* section = reinterpret_cast<const wchar_t*>(lParam);
+            if (defaulting::NoticeMayChangeDefaultPrinter(
+                    section != nullptr ? std::optional<std::string>(platform::NarrowToCodePage(section))
+                                       : std::nullopt)) {
+                if (!defaultPrinterWatch_.Armed()) {
+                    defaultPrinterWatch_.Arm();
+                }
+                RefreshDefaultMark();
             }
             return 0;
         }
@@ -240,15 +316,21 @@ void MainWindow::CreateControls() {
 
 void MainWindow::ApplyLayout(int dpi) {
     // The classic dialog font, which the layout's captions were measured against, for all but the list.
-    messageFont_ = CreateUiFont(kWindowFontFace, kWindowFontPoints, FW_NORMAL, DEFAULT_CHARSET, dpi);
-    listFont_ = CreateUiFont(kListFontFace, kListFontPoints, kListFontWeight, ANSI_CHARSET, dpi);
+    UniqueFont windowFont = CreateUiFont(kWindowFontFace, kWindowFontPoints, FW_NORMAL, DEFAULT_CHARSET, dpi);
+    UniqueFont listFont = CreateUiFont(kListFontFace, kListFontPoints, kListFontWeight, ANSI_CHARSET, dpi);
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         const PixelRect rect = TwipsToPixels(kControls[i].rect, dpi);
         ::SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.width, rect.height,
                        SWP_NOZORDER | SWP_NOACTIVATE);
-        const HFONT font = kControls[i].id == ControlId::List1 ? listFont_.get() : messageFont_.get();
+        const HFONT font = kControls[i].id == ControlId::List1 ? listFont.get() : windowFont.get();
         ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
+    // A list drawn by its owner keeps the row height it was given, whatever its font.
+    const HWND list = Control(ControlId::List1);
+    ::SendMessageW(list, LB_SETITEMHEIGHT, 0, MAKELPARAM(TextHeight(list, listFont.get()), 0));
+    // The controls hold the new fonts now; the old ones can go.
+    windowFont_ = std::move(windowFont);
+    listFont_ = std::move(listFont);
 }
 
 HWND MainWindow::Control(ControlId id) const noexcept {
@@ -275,17 +357,71 @@ LRESULT MainWindow::Inspect(InspectQuery query) const {
     return 0;
 }
 
+void MainWindow::RefreshDefaultMark() {
+    const int row = defaulting::DefaultPrinterRow(platform_, list_);
+    if (row != markedRow_) {
+        InvalidateListRow(markedRow_);
+        InvalidateListRow(row);
+        markedRow_ = row;
+    }
+}
+
+void MainWindow::InvalidateListRow(int row) const {
+    RECT rect;
+    const HWND list = Control(ControlId::List1);
+    if (row >= 0 &&
+        ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect)) != LB_ERR) {
+        ::InvalidateRect(list, &rect, FALSE);
+    }
+}
+
+void MainWindow::DrawListRow(const DRAWITEMSTRUCT& item) const {
+    const HDC context = item.hDC;
+    const RECT& row = item.rcItem;
+    if (item.itemID != static_cast<UINT>(-1)) {
+        const bool selected = (item.itemState & ODS_SELECTED) != 0;
+        const COLORREF text = selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : kListTextColour;
+        ::SetTextColor(context, text);
+        ::SetBkColor(context, selected ? ::GetSysColor(COLOR_HIGHLIGHT) : kListBackColour);
+        const LRESULT length = ::SendMessageW(item.hwndItem, LB_GETTEXTLEN, item.itemID, 0);
+        std::wstring name(length == LB_ERR ? 0 : static_cast<std::size_t>(length) + 1, L'\0');
+        if (!name.empty()) {
+            const LRESULT copied =
+                ::SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(name.data()));
+            name.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
+        }
+        const int margin = row.bottom - row.top;
+        const SelectedObject font(context, listFont_.get());
+        ::ExtTextOutW(context, row.left + margin + kListTextGapPixels, row.top, ETO_OPAQUE | ETO_CLIPPED, &row,
+                      name.c_str(), static_cast<UINT>(name.size()), nullptr);
+        if (static_cast<int>(item.itemID) == markedRow_) {
+            DrawCheckMark(context, {row.left, row.top, row.left + margin, row.bottom}, text);
+        }
+    }
+    if ((item.itemState & ODS_FOCUS) != 0) {
+        ::DrawFocusRect(context, &row);
+    }
+}
+
 void MainWindow::Form_Load() {
     applicationPrinter_ = defaulting::ApplicationPrinter::StartingAtSystemDefault(platform_);
     const SuspendedRedraw quietList(Control(ControlId::List1));
     printerlist::LoadPrinterList(platform_, list_);
+    RefreshDefaultMark();
 }
 
 void MainWindow::Command1_Click() {
     if (!applicationPrinter_) {
         applicationPrinter_ = defaulting::ApplicationPrinter::StartingAtSystemDefault(platform_);
     }
-    defaulting::MakeSelectedPrinterDefault({platform_, list_, *applicationPrinter_});
+    // Whatever the request's outcome, the mark shows where the system has the default now.
+    try {
+        defaulting::MakeSelectedPrinterDefault({platform_, list_, *applicationPrinter_});
+    } catch (...) {
+        RefreshDefaultMark();
+        throw;
+    }
+    RefreshDefaultMark();
 }
 
 void MainWindow::Command2_Click() { ::DestroyWindow(window_); }

@@ -13,6 +13,7 @@
 #include "platform/Win32Platform.h"
 #include "ui/ControlTable.h"
 #include "ui/ListBoxPrinterList.h"
+#include "ui/RegistryKeyWatch.h"
 #include "ui/Win32Handles.h"
 
 namespace tavrelonim::ui {
@@ -40,6 +41,12 @@ private:
     [[nodiscard]] HWND Control(ControlId id) const noexcept;
     [[nodiscard]] LRESULT Inspect(InspectQuery query) const;
 
+    // The check mark on the default printer's row: looked for again whenever the default may have
+    // changed, and only the rows it leaves and reaches are drawn again.
+    void RefreshDefaultMark();
+    void InvalidateListRow(int row) const;
+    void DrawListRow(const DRAWITEMSTRUCT& item) const;
+
     void Form_Load();
     void Command1_Click();
     void Command2_Click();
@@ -50,11 +57,14 @@ private:
     std::array<HWND, kControls.size()> controls_{};
     HWND focusOnDeactivate_ = nullptr;
     UINT inspectMessage_ = 0;
-    UniqueFont messageFont_;
+    int markedRow_ = -1;
+    UniqueFont windowFont_;
     UniqueFont listFont_;
     platform::Win32Platform platform_;
     ListBoxPrinterList list_;
     std::optional<defaulting::ApplicationPrinter> applicationPrinter_;
+    // Sees the default change even when the changer sends no notice, as SetDefaultPrinter does not.
+    RegistryKeyWatch defaultPrinterWatch_{platform::kWindowsSectionKey};
 };
 
 }  // namespace tavrelonim::ui

@@ -19,6 +19,27 @@ template <class Handle>
 using UniqueGdiObject = std::unique_ptr<std::remove_pointer_t<Handle>, GdiObjectDeleter>;
 
 using UniqueFont = UniqueGdiObject<HFONT>;
+using UniqueBitmap = UniqueGdiObject<HBITMAP>;
+using UniqueBrush = UniqueGdiObject<HBRUSH>;
+
+struct MemoryDcDeleter {
+    void operator()(HDC context) const noexcept { ::DeleteDC(context); }
+};
+using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
+
+// Selects a GDI object into a device context and puts the former one back.
+class SelectedObject {
+public:
+    SelectedObject(HDC context, HGDIOBJ object) noexcept
+        : context_(context), former_(::SelectObject(context, object)) {}
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    ~SelectedObject() { ::SelectObject(context_, former_); }
+
+private:
+    HDC context_;
+    HGDIOBJ former_;
+};
 
 // Holds a window's drawing off while it changes a lot, and draws it once when done: a list box
 // that redraws and rescrolls for every entry added takes seconds over thousands of them.

@@ -115,6 +115,35 @@ class UtilityTest(unittest.TestCase):
         left, top, _, _ = self.control(layout, LIST1)['screen']
         self.click_at(left + 40, top + LIST_BORDER + layout['item_height'] * index + layout['item_height'] // 2)
 
+    def marked_rows(self, layout):
+        """The rows whose left margin shows a mark, judged from the screen: anything inside a row's
+        margin but its own background (the margin's edges are left out, where a focus rectangle
+        runs)."""
+        left, top, _, _ = self.control(layout, LIST1)['screen']
+        height, rows = layout['item_height'], len(layout['entries'])
+        shot = self.screenshot('marks')
+        crop = f'{height}x{height * rows}+{left + LIST_BORDER}+{top + LIST_BORDER}'
+        text = subprocess.run(['convert', str(shot), '-crop', crop, '+repage', '-depth', '8', 'txt:-'],
+                              capture_output=True, text=True, check=True).stdout
+        pixels = {}
+        for line in text.splitlines()[1:]:
+            at, colour = line.split(':', 1)
+            x, y = map(int, at.split(','))
+            pixels[x, y] = colour.split('#')[1][:6]
+        marked = []
+        for row in range(rows):
+            background = pixels[1, row * height + 1]
+            if any(pixels[x, row * height + y] != background for x in range(2, height - 2) for y in range(2, height - 2)):
+                marked.append(row)
+        return marked
+
+    def wait_for_mark(self, layout, row, what):
+        """Waits until exactly that row is marked (None: no row); gives the seconds it took."""
+        started = time.monotonic()
+        want = [] if row is None else [row]
+        self.wait_until(lambda: self.marked_rows(layout) == want, what=what)
+        return time.monotonic() - started
+
     def keys(self, *keys):
         # Keys go to the window under the pointer: rest it on the utility's client area first.
         layout = self.layout()

@@ -7,6 +7,8 @@
 //   probe profile SECTION KEY    a profile value as the program reads it (JSON; null when absent)
 //   probe dialogs                the message boxes on the desktop and their texts
 //   probe default-printer        GetDefaultPrinterA
+//   probe set-default NAME       SetDefaultPrinterA, which sends no notice
+//   probe notify                 the settings notice naming "windows", to every top-level window
 //   probe hang SECONDS           a top-level window whose thread stops answering
 //   probe slow MILLISECONDS      a top-level window that takes this long over every settings notice
 //   probe wait-closed SECONDS    waits until the utility's window is gone; exit 0 when it is
@@ -316,6 +318,15 @@ int main(int argc, char** argv) {
         char name[512] = {};
         DWORD size = sizeof name;
         std::puts(GetDefaultPrinterA(name, &size) ? name : "");
+        return 0;
+    }
+    if (command == "set-default" && argc > 2) {
+        return SetDefaultPrinterA(argv[2]) ? 0 : 1;
+    }
+    if (command == "notify") {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"), SMTO_ABORTIFHUNG,
+                            3000, &result);
         return 0;
     }
     if ((command == "hang" || command == "slow") && argc > 2) {

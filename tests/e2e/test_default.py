@@ -72,6 +72,48 @@ class DefaultTest(e2e.UtilityTest):
         self.assertEqual(self.device_line(), before)
         self.assertEqual(self.probe('inspect', 'printer'), printer_before)
 
+    def test_the_mark_shows_the_default_whoever_changes_it(self):
+        layout = self.start(expect_entries=3)
+        entries = layout['entries']
+        self.wait_for_mark(layout, entries.index('Escritorio_A'), 'the mark on the default at open')
+        self.assertEqual(self.layout()['selected'], -1)  # the mark is not the selection
+        self.click_entry(layout, 1)
+        print(f'\n  mark after a click: {self.wait_for_mark(layout, 1, "the mark after a click"):.2f} s')
+        self.screenshot('mark-after-click')
+        # Another program, with no notice at all.
+        self.probe('set-default', entries[2])
+        print(f'  after SetDefaultPrinterA elsewhere: {self.wait_for_mark(layout, 2, "the mark after SetDefaultPrinterA"):.2f} s')
+        # Another program writes the Device line in another letter case, then tells everyone.
+        self.wine.reg_add(winenv.WINDOWS_KEY, 'Device', self.expected_line(entries[0].upper()))
+        self.probe('notify')
+        print(f'  after a Device write and notice: {self.wait_for_mark(layout, 0, "the mark after a Device write"):.2f} s')
+        self.assertEqual(self.layout()['selected'], 1)
+        # A default that no entry names marks no row.
+        self.wine.reg_add(winenv.WINDOWS_KEY, 'Device', 'Outra,winspool,Ne00:')
+        self.wait_for_mark(layout, None, 'the mark going')
+
+    def test_on_windows_10_a_written_default_turns_off_windows_own_management(self):
+        mode = 'LegacyDefaultPrinterMode'
+        # Windows version, the value before, whether the request writes, the value after.
+        for version, before, writes, after in (('win10', 0, True, 1), ('win10', None, True, 1),
+                                               ('win10', 0, False, 0), ('win7', None, True, None)):
+            with self.subTest(version=version, before=before, writes=writes):
+                self.wine.kill_all()
+                self.wine.reg_add(r'HKCU\Software\Wine', 'Version', version)
+                self.wine.reg_delete(winenv.WINDOWS_KEY, mode)
+                if before is not None:
+                    self.wine.reg_add_dword(winenv.WINDOWS_KEY, mode, before)
+                layout = self.start(expect_entries=3)
+                if writes:
+                    self.click_entry(layout, 2)
+                    self.wait_until(lambda: self.device_line() == self.expected_line(layout['entries'][2]),
+                                    what='the Device line')
+                else:
+                    self.keys('alt+c')  # nothing selected: nothing written
+                    time.sleep(1)
+                self.assertEqual(self.wine.reg_dword(winenv.WINDOWS_KEY, mode), after)
+        self.wine.reg_delete(winenv.WINDOWS_KEY, mode)
+
     def request_beside(self, *others, entry):
         """Starts the given probe windows, then the utility; clicks an entry and gives the seconds
         to the request's end."""

@@ -10,8 +10,8 @@ from e2e import COMMAND1, COMMAND2, FRAME1, LABEL1, LIST1, twips
 TABLE = [
     (COMMAND1, 0, 'Button', '&Como Padrão', (7800, 1680, 1335, 855)),
     (FRAME1, 0, 'Button', '', (0, 0, 7575, 4455)),
-    (LIST1, FRAME1, 'ListBox', '', (120, 480, 7335, 3855)),
     (LABEL1, FRAME1, 'Static', 'Lista das quimberatos', (120, 240, 1500, 195)),
+    (LIST1, FRAME1, 'ListBox', '', (120, 480, 7335, 3855)),
     (COMMAND2, 0, 'Button', '&Fechar', (7800, 120, 1335, 855)),
 ]
 
@@ -50,6 +50,13 @@ class WindowTest(e2e.UtilityTest):
                                                    twips(left + width, dpi) - twips(left, dpi),
                                                    twips(top + height, dpi) - twips(top, dpi)])
         self.assertEqual(self.probe('inspect', 'font'), f'Arial|{-((9 * dpi + 36) // 72)}|700|0|0|0|0')
+        # The label comes just before the list, which names the list for screen readers; the list is
+        # drawn by the window with rows of one height and keeps its strings.
+        order = [control['id'] for control in layout['controls']]
+        self.assertEqual(order.index(LABEL1) + 1, order.index(LIST1))
+        lbs_ownerdrawfixed, lbs_hasstrings = 0x10, 0x40
+        style = self.control(layout, LIST1)['style']
+        self.assertEqual(style & (lbs_ownerdrawfixed | lbs_hasstrings), lbs_ownerdrawfixed | lbs_hasstrings)
 
     def test_list_draws_grey_text_on_white(self):
         layout = self.start(expect_entries=3)

@@ -146,6 +146,16 @@ class Wine:
     def reg_add(self, key, name, value):
         self.run('reg', 'add', key, '/v', name, '/d', value, '/f')
 
+    def reg_add_dword(self, key, name, value):
+        self.run('reg', 'add', key, '/v', name, '/t', 'REG_DWORD', '/d', str(value), '/f')
+
+    def reg_dword(self, key, name):
+        """A REG_DWORD value as a number; None when absent."""
+        for line in self.run('reg', 'query', key, '/v', name, check=False).splitlines():
+            if '    REG_DWORD    ' in line:
+                return int(line.split('    REG_DWORD    ', 1)[1].strip(), 16)
+        return None
+
     def reg_delete(self, key, name=None):
         self.run('reg', 'delete', key, *(('/v', name) if name is not None else ()), '/f', check=False)
 

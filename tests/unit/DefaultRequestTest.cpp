@@ -5,6 +5,7 @@
 
 #include "FakeList.h"
 #include "FakePlatform.h"
+#include "defaulting/DefaultPrinterMark.h"
 #include "defaulting/DefaultRequest.h"
 
 using namespace tavrelonim::defaulting;
@@ -87,6 +88,76 @@ TEST_F(DefaultRequest, ProfileStrategyTakesDriverAndPortOfATwoFieldValue) {
     Select(2);
     Request();
     EXPECT_EQ(platform.ProfileString("windows", "Device"), "Sala_C,winspool,Ne01:");
+}
+
+TEST_F(DefaultRequest, OnWindowsTenAWrittenDefaultTurnsOffWindowsOwnManagementFirst) {
+    const std::string mode =
+        std::string(tavrelonim::platform::kWindowsSectionKey) + "\\" + tavrelonim::platform::kLegacyDefaultPrinterMode;
+    list.AddItem("Not in section");
+    struct Case {
+        std::uint32_t major;
+        std::uint32_t platformId;
+        std::optional<std::uint32_t> before;
+        int selected;
+        std::optional<std::uint32_t> after;
+    };
+    for (const Case& c : std::initializer_list<Case>{
+             {10, 2, std::nullopt, 1, 1U},
+             {10, 2, 0U, 1, 1U},
+             {11, 2, 0U, 1, 1U},
+             {10, 2, 2U, 1, 2U},                     // a value Windows does not know is left alone
+             {6, 2, std::nullopt, 1, std::nullopt},  // older systems: never written
+             {6, 2, 0U, 1, 0U},
+             {10, 2, 0U, -1, 0U},  // nothing selected: nothing written
+             {10, 2, 0U, 3, 0U},   // no PrinterPorts entry: nothing written
+             {10, 1, 0U, 1, 0U},   // the spooler strategy
+         }) {
+        platform.majorVersion = c.major;
+        OnPlatform(c.platformId);
+        platform.registryDwords.clear();
+        if (c.before) {
+            platform.registryDwords[mode] = *c.before;
+        }
+        Select(c.selected);
+        platform.calls.clear();
+        Request();
+        const auto found = platform.registryDwords.find(mode);
+        EXPECT_EQ(found == platform.registryDwords.end() ? std::nullopt : std::optional(found->second), c.after)
+            << c.major << " " << c.platformId << " " << c.selected;
+        if (c.after != c.before) {  // turned off before the write, so the notice announces both
+            const auto set = std::find_if(platform.calls.begin(), platform.calls.end(),
+                                          [](const std::string& call) { return call.starts_with("RegSetKeyValueA"); });
+            EXPECT_LT(set - platform.calls.begin(),
+                      std::find(platform.calls.begin(), platform.calls.end(), kNotice) - platform.calls.begin() - 1);
+        }
+    }
+}
+
+TEST(DefaultPrinterMark, MarksTheFirstEntryNamingTheDefaultWhateverItsCase) {
+    FakePlatform platform;
+    FakeList list;
+    EXPECT_EQ(DefaultPrinterRow(platform, list), -1);  // no entries, no default
+    for (const char* name : {"Escritorio_A", "sala_c", "Sala_C", "Sala_C "}) {
+        list.AddItem(name);
+    }
+    EXPECT_EQ(DefaultPrinterRow(platform, list), -1);  // no default
+    platform.defaultPrinter = "";
+    EXPECT_EQ(DefaultPrinterRow(platform, list), -1);
+    platform.defaultPrinter = "Escritorio_A";
+    EXPECT_EQ(DefaultPrinterRow(platform, list), 0);
+    platform.defaultPrinter = "SALA_C";
+    EXPECT_EQ(DefaultPrinterRow(platform, list), 1);  // first of the names that match
+    platform.defaultPrinter = "Sala";
+    EXPECT_EQ(DefaultPrinterRow(platform, list), -1);  // whole names only
+}
+
+TEST(DefaultPrinterMark, NoticesOfTheWindowsSectionOrOfNoneMayChangeTheDefault) {
+    EXPECT_TRUE(NoticeMayChangeDefaultPrinter("windows"));
+    EXPECT_TRUE(NoticeMayChangeDefaultPrinter("Windows"));
+    EXPECT_TRUE(NoticeMayChangeDefaultPrinter(std::nullopt));
+    EXPECT_FALSE(NoticeMayChangeDefaultPrinter("intl"));
+    EXPECT_FALSE(NoticeMayChangeDefaultPrinter("windowsx"));
+    EXPECT_FALSE(NoticeMayChangeDefaultPrinter(""));
 }
 
 TEST_F(DefaultRequest, ApplicationPrinterNotSwitchedWhenItIsAlreadyTheChosenOne) {

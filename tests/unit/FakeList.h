@@ -14,6 +14,7 @@ public:
     int selected = -1;
 
     void AddItem(std::string_view entry) override { entries.emplace_back(entry); }
+    [[nodiscard]] int Count() const override { return static_cast<int>(entries.size()); }
     [[nodiscard]] int SelectedIndex() const override { return selected; }
     [[nodiscard]] std::string EntryAt(int index) const override {
         return index >= 0 && static_cast<std::size_t>(index) < entries.size() ? entries[static_cast<std::size_t>(index)]

@@ -101,9 +101,25 @@ bool FakePlatform::GetVersionExA(platform::OsVersionInfo& info) {
     if (versionQueryFails || info.dwOSVersionInfoSize != sizeof(platform::OsVersionInfo)) {
         return false;
     }
-    info.dwMajorVersion = 4;
+    info.dwMajorVersion = majorVersion;
     info.dwPlatformId = platformId;
     return true;
+}
+
+std::optional<std::uint32_t> FakePlatform::RegGetValueA(const std::string& subKey, const std::string& valueName) {
+    calls.push_back("RegGetValueA " + subKey + "|" + valueName);
+    const auto found = registryDwords.find(subKey + "\\" + valueName);
+    return found == registryDwords.end() ? std::nullopt : std::optional<std::uint32_t>(found->second);
+}
+
+bool FakePlatform::RegSetKeyValueA(const std::string& subKey, const std::string& valueName, std::uint32_t value) {
+    calls.push_back("RegSetKeyValueA " + subKey + "|" + valueName + "|" + std::to_string(value));
+    registryDwords[subKey + "\\" + valueName] = value;
+    return true;
+}
+
+int FakePlatform::lstrcmpiA(const std::string& first, const std::string& second) {
+    return SameName(first, second) ? 0 : (first < second ? -1 : 1);
 }
 
 bool FakePlatform::OpenPrinterA(const std::string& printerName, platform::PrinterHandle& handle,

@@ -27,6 +27,8 @@ public:
     [[nodiscard]] std::optional<std::string> ProfileString(const std::string& section, const std::string& key) const;
 
     std::uint32_t platformId = 2;
+    std::uint32_t majorVersion = 4;
+    std::map<std::string, std::uint32_t> registryDwords;  // by subkey, a backslash, and value name
     bool versionQueryFails = false;
 
     std::vector<FakePrinter> spoolerPrinters;
@@ -49,6 +51,9 @@ public:
                                     const std::string& defaultValue, std::span<char> buffer) override;
     bool WriteProfileStringA(const std::string& section, const std::string& key, const std::string& value) override;
     bool GetVersionExA(platform::OsVersionInfo& info) override;
+    std::optional<std::uint32_t> RegGetValueA(const std::string& subKey, const std::string& valueName) override;
+    bool RegSetKeyValueA(const std::string& subKey, const std::string& valueName, std::uint32_t value) override;
+    int lstrcmpiA(const std::string& first, const std::string& second) override;
     bool OpenPrinterA(const std::string& printerName, platform::PrinterHandle& handle,
                       const platform::PrinterDefaults& defaults) override;
     bool GetPrinterA(platform::PrinterHandle handle, std::uint32_t level, std::span<std::byte> buffer,
