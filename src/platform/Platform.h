@@ -101,7 +101,9 @@ public:
     virtual bool ClosePrinter(PrinterHandle handle) = 0;
     virtual std::uint32_t GetLastError() = 0;
 
-    // Window system. The text argument is passed by address, as the 8-bit string it holds.
+    // Window system. The text argument is passed by address, as the 8-bit string it holds. A
+    // binding may send a broadcast (to kHwndBroadcast) from another thread, after the call has
+    // returned with result 0; it is still sent, never posted, and it follows every earlier write.
     virtual std::uintptr_t SendMessageTimeoutA(std::uintptr_t window, std::uint32_t message, std::uintptr_t wParam,
                                                const std::string& textArgument, std::uint32_t flags,
                                                std::uint32_t timeoutMilliseconds) = 0;

@@ -125,9 +125,21 @@ bool Win32Platform::ClosePrinter(PrinterHandle handle) { return ::ClosePrinter(s
 
 std::uint32_t Win32Platform::GetLastError() { return ::GetLastError(); }
 
+void Win32Platform::SendBroadcastsInBackground() noexcept {
+    try {
+        background_ = std::make_unique<BackgroundBroadcast>();
+    } catch (...) {
+        background_.reset();
+    }
+}
+
 std::uintptr_t Win32Platform::SendMessageTimeoutA(std::uintptr_t window, std::uint32_t message, std::uintptr_t wParam,
                                                   const std::string& textArgument, std::uint32_t flags,
                                                   std::uint32_t timeoutMilliseconds) {
+    if (background_ != nullptr && window == kHwndBroadcast &&
+        background_->Send(message, wParam, textArgument, flags, timeoutMilliseconds)) {
+        return 0;
+    }
     DWORD_PTR result = 0;
     ::SendMessageTimeoutA(reinterpret_cast<HWND>(window), message, wParam,
                           reinterpret_cast<LPARAM>(textArgument.c_str()), flags, timeoutMilliseconds, &result);

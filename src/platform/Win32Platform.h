@@ -9,6 +9,9 @@
 #endif
 #include <windows.h>
 
+#include <memory>
+
+#include "platform/BackgroundBroadcast.h"
 #include "platform/Platform.h"
 
 namespace tavrelonim::platform {
@@ -17,6 +20,11 @@ class Win32Platform final : public Platform {
 public:
     // Message boxes are owned by this window, so they are modal to it.
     void SetMessageBoxOwner(HWND owner) noexcept { messageBoxOwner_ = owner; }
+    // From now on broadcasts go out from a worker thread and the call returns at once (result 0);
+    // a window's thread sends them so, to keep answering while slow windows elsewhere take their
+    // time. This object then lives until they have gone out, or BackgroundBroadcast's bound.
+    // Where the system cannot give it a thread's events, broadcasts stay on the caller's thread.
+    void SendBroadcastsInBackground() noexcept;
 
     std::uint32_t GetProfileStringA(const std::string& section, const std::optional<std::string>& key,
                                     const std::string& defaultValue, std::span<char> buffer) override;
@@ -41,6 +49,7 @@ public:
 
 private:
     HWND messageBoxOwner_ = nullptr;
+    std::unique_ptr<BackgroundBroadcast> background_;
 };
 
 // Texts between the system's 8-bit code page and the wide characters of the window functions.

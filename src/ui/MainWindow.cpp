@@ -210,6 +210,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             platform_.SetMessageBoxOwner(window_);
+            platform_.SendBroadcastsInBackground();
             CreateControls();
             ApplyLayout(DpiForWindow(window_));
             // An error while loading leaves the handler, not the window.

@@ -11,6 +11,7 @@
 //   probe notify                 the settings notice naming "windows", to every top-level window
 //   probe hang SECONDS           a top-level window whose thread stops answering
 //   probe slow MILLISECONDS      a top-level window that takes this long over every settings notice
+//   probe listen SECONDS         a top-level window that prints the Device line at each notice naming "windows"
 //   probe wait-closed SECONDS    waits until the utility's window is gone; exit 0 when it is
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -245,18 +246,28 @@ LRESULT CALLBACK SlowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// A visible top-level window of this process; with slowMilliseconds 0 its thread then stops
-// taking messages, as a hung program's does.
-int OtherWindow(DWORD seconds, DWORD slowMilliseconds) {
+LRESULT CALLBACK ListenProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_WININICHANGE && lParam != 0 &&
+        lstrcmpiW(reinterpret_cast<const wchar_t*>(lParam), L"windows") == 0) {
+        char device[1024] = {};
+        GetProfileStringA("windows", "Device", "", device, sizeof device);
+        std::printf("%s\n", device);
+        std::fflush(stdout);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A visible top-level window of this process for the given seconds. Without a procedure its
+// thread stops taking messages, as a hung program's does.
+int OtherWindow(DWORD seconds, WNDPROC procedure, const wchar_t* title, DWORD slowMilliseconds) {
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = SlowProcedure;
+    windowClass.lpfnWndProc = procedure != nullptr ? procedure : DefWindowProcW;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"TavrelonimProbeOther";
     RegisterClassW(&windowClass);
-    HWND window =
-        CreateWindowExW(0, windowClass.lpszClassName, slowMilliseconds ? L"probe slow" : L"probe hung",
-                        WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 400, 200, 100, nullptr, nullptr, windowClass.hInstance,
-                        reinterpret_cast<LPVOID>(static_cast<INT_PTR>(slowMilliseconds)));
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 700, 400, 200,
+                                  100, nullptr, nullptr, windowClass.hInstance,
+                                  reinterpret_cast<LPVOID>(static_cast<INT_PTR>(slowMilliseconds)));
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         DispatchMessageW(&message);
@@ -264,7 +275,7 @@ int OtherWindow(DWORD seconds, DWORD slowMilliseconds) {
     std::puts("ready");
     std::fflush(stdout);
     const DWORD end = GetTickCount() + seconds * 1000;
-    if (slowMilliseconds == 0) {
+    if (procedure == nullptr) {
         Sleep(seconds * 1000);
     } else {
         while (GetTickCount() < end) {
@@ -329,9 +340,13 @@ int main(int argc, char** argv) {
                             3000, &result);
         return 0;
     }
-    if ((command == "hang" || command == "slow") && argc > 2) {
+    if ((command == "hang" || command == "slow" || command == "listen") && argc > 2) {
         const DWORD value = static_cast<DWORD>(std::atol(argv[2]));
-        return command == "hang" ? OtherWindow(value, 0) : OtherWindow(60, value);
+        if (command == "hang") {
+            return OtherWindow(value, nullptr, L"probe hung", 0);
+        }
+        return command == "slow" ? OtherWindow(60, SlowProcedure, L"probe slow", value)
+                                 : OtherWindow(value, ListenProcedure, L"probe listener", 0);
     }
     if (command == "wait-closed") {
         const DWORD seconds = argc > 2 ? static_cast<DWORD>(std::atol(argv[2])) : 10;
@@ -344,7 +359,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::fputs(
-        "usage: probe layout|inspect printer|font|resolve-font FACE H W|default-printer|hang S|slow MS|wait-closed S\n",
+        "usage: probe layout|inspect printer|font|resolve-font FACE H W|default-printer|set-default N|notify|hang "
+        "S|slow MS|listen S|wait-closed S\n",
         stderr);
     return 2;
 }

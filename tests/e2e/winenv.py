@@ -134,9 +134,9 @@ class Wine:
                 raise RuntimeError(f'{argv} exited {code}: {err.read().decode(errors="replace")}')
             return out.read().decode('utf-8', errors='replace')
 
-    def start(self, *argv):
+    def start(self, *argv, stdout=subprocess.DEVNULL):
         return subprocess.Popen([WINE, *map(str, argv)], env=self.env, stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                stdout=stdout, stderr=subprocess.DEVNULL)
 
     @staticmethod
     def windows_path(path):

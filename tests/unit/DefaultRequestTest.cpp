@@ -7,6 +7,7 @@
 #include "FakePlatform.h"
 #include "defaulting/DefaultPrinterMark.h"
 #include "defaulting/DefaultRequest.h"
+#include "defaulting/NoticeCoalescing.h"
 
 using namespace tavrelonim::defaulting;
 using tavrelonim::testing::FakeList;
@@ -158,6 +159,41 @@ TEST(DefaultPrinterMark, NoticesOfTheWindowsSectionOrOfNoneMayChangeTheDefault) 
     EXPECT_FALSE(NoticeMayChangeDefaultPrinter("intl"));
     EXPECT_FALSE(NoticeMayChangeDefaultPrinter("windowsx"));
     EXPECT_FALSE(NoticeMayChangeDefaultPrinter(""));
+}
+
+TEST(NoticeCoalescing, OneOutOneDueAndTheLastFollowsTheLastWrite) {
+    NoticeCoalescing notices;
+    int writes = 0;
+    std::vector<int> sentAfterWrite;  // for each notice sent, the writes made before it went out
+    const auto request = [&] {
+        ++writes;
+        if (notices.Wanted()) {
+            sentAfterWrite.push_back(writes);
+        }
+    };
+    const auto oneEnds = [&] {
+        if (notices.Ended()) {
+            sentAfterWrite.push_back(writes);
+        }
+    };
+    request();
+    oneEnds();
+    EXPECT_THAT(sentAfterWrite, ElementsAre(1));
+    EXPECT_TRUE(notices.Idle());
+
+    // Ten requests while the first notice is held up: it, then one after the last write.
+    for (int i = 0; i < 9; ++i) {
+        request();
+    }
+    EXPECT_THAT(sentAfterWrite, ElementsAre(1, 2));
+    oneEnds();
+    EXPECT_THAT(sentAfterWrite, ElementsAre(1, 2, 10));
+    request();  // while the due one is out: one more is due
+    oneEnds();
+    EXPECT_FALSE(notices.Idle());
+    oneEnds();
+    EXPECT_THAT(sentAfterWrite, ElementsAre(1, 2, 10, 11));
+    EXPECT_TRUE(notices.Idle());
 }
 
 TEST_F(DefaultRequest, ApplicationPrinterNotSwitchedWhenItIsAlreadyTheChosenOne) {

@@ -1,0 +1,147 @@
+#include "platform/BackgroundBroadcast.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "defaulting/NoticeCoalescing.h"
+
+namespace tavrelonim::platform {
+
+namespace {
+
+// Holds a slim reader/writer lock exclusively for one scope.
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(SRWLOCK& lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(&lock_); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+    ~ExclusiveLock() { ::ReleaseSRWLockExclusive(&lock_); }
+
+private:
+    SRWLOCK& lock_;
+};
+
+UniqueHandle NewEvent(bool manualReset, bool signalled) {
+    UniqueHandle event(::CreateEventW(nullptr, manualReset ? TRUE : FALSE, signalled ? TRUE : FALSE, nullptr));
+    if (event == nullptr) {
+        throw std::runtime_error("an event could not be created");
+    }
+    return event;
+}
+
+}  // namespace
+
+// What the window's thread and the worker share; the worker keeps it alive for as long as it runs.
+struct BackgroundBroadcast::Shared {
+    SRWLOCK lock = SRWLOCK_INIT;
+    defaulting::NoticeCoalescing coalescing;  // under lock
+    struct Arguments {
+        std::uint32_t message = 0;
+        std::uintptr_t wParam = 0;
+        std::string text;
+        std::uint32_t flags = 0;
+        std::uint32_t timeoutMilliseconds = 0;
+    } arguments;          // under lock: the latest asked for
+    bool ending = false;  // under lock
+    UniqueHandle wake = NewEvent(false, false);
+    UniqueHandle idle = NewEvent(true, true);  // set while none is out or due
+};
+
+namespace {
+
+DWORD WINAPI SendBroadcasts(LPVOID parameter) noexcept {
+    // The worker's own reference to what it shares, handed over at its start.
+    const std::unique_ptr<std::shared_ptr<BackgroundBroadcast::Shared>> handedOver(
+        static_cast<std::shared_ptr<BackgroundBroadcast::Shared>*>(parameter));
+    BackgroundBroadcast::Shared& shared = **handedOver;
+    try {
+        for (;;) {
+            ::WaitForSingleObject(shared.wake.get(), INFINITE);
+            for (bool again = true; again;) {
+                BackgroundBroadcast::Shared::Arguments arguments;
+                {
+                    const ExclusiveLock lock(shared.lock);
+                    if (shared.coalescing.Idle()) {
+                        if (shared.ending) {
+                            return 0;
+                        }
+                        break;
+                    }
+                    arguments = shared.arguments;
+                }
+                DWORD_PTR result = 0;
+                ::SendMessageTimeoutA(HWND_BROADCAST, arguments.message, arguments.wParam,
+                                      reinterpret_cast<LPARAM>(arguments.text.c_str()), arguments.flags,
+                                      arguments.timeoutMilliseconds, &result);
+                const ExclusiveLock lock(shared.lock);
+                again = shared.coalescing.Ended();
+                if (!again) {
+                    ::SetEvent(shared.idle.get());
+                }
+            }
+        }
+    } catch (...) {
+        // Nothing leaves the thread; a worker that cannot go on leaves the rest unsent.
+        ::SetEvent(shared.idle.get());
+        return 1;
+    }
+}
+
+}  // namespace
+
+BackgroundBroadcast::BackgroundBroadcast() : shared_(std::make_shared<Shared>()) {}
+
+BackgroundBroadcast::~BackgroundBroadcast() {
+    if (worker_ == nullptr) {
+        return;
+    }
+    const bool finished = Finish(kFinishMilliseconds);
+    {
+        const ExclusiveLock lock(shared_->lock);
+        shared_->ending = true;
+    }
+    ::SetEvent(shared_->wake.get());
+    if (finished) {
+        ::WaitForSingleObject(worker_.get(), kFinishMilliseconds);
+    }
+}
+
+bool BackgroundBroadcast::Send(std::uint32_t message, std::uintptr_t wParam, const std::string& textArgument,
+                               std::uint32_t flags, std::uint32_t timeoutMilliseconds) {
+    if (worker_ == nullptr) {
+        auto handedOver = std::make_unique<std::shared_ptr<Shared>>(shared_);
+        worker_.reset(::CreateThread(nullptr, 0, &SendBroadcasts, handedOver.get(), 0, nullptr));
+        if (worker_ == nullptr) {
+            return false;
+        }
+        static_cast<void>(handedOver.release());  // the worker owns it now
+    }
+    const ExclusiveLock lock(shared_->lock);
+    shared_->arguments = {message, wParam, textArgument, flags, timeoutMilliseconds};
+    if (shared_->coalescing.Wanted()) {
+        ::ResetEvent(shared_->idle.get());
+        ::SetEvent(shared_->wake.get());
+    }
+    return true;
+}
+
+bool BackgroundBroadcast::Finish(DWORD milliseconds) noexcept {
+    const ULONGLONG deadline = ::GetTickCount64() + milliseconds;
+    const HANDLE idle = shared_->idle.get();
+    for (;;) {
+        const ULONGLONG now = ::GetTickCount64();
+        const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+        // The broadcast reaches this thread's own windows too: answer it while waiting.
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &idle, left, QS_SENDMESSAGE, 0);
+        if (woken == WAIT_OBJECT_0) {
+            return true;
+        }
+        if (woken != WAIT_OBJECT_0 + 1) {
+            return false;
+        }
+        MSG message;
+        ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
+}  // namespace tavrelonim::platform
