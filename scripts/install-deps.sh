@@ -10,7 +10,7 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 xvfb xdotool x11-utils imagemagick cups cups-client cups-bsd
   fonts-wine fonts-liberation
-  zip python3
+  zip python3 wixl
 )
 
 missing=()

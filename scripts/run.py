@@ -7,7 +7,7 @@ import time
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
-sys.path.insert(0, str(ROOT / 'tests' / 'e2e'))
+sys.path.insert(0, str(ROOT / 'tools' / 'winenv'))
 import winenv  # noqa: E402
 
 EXE = ROOT / 'build' / 'mingw-x64' / 'src' / 'ui' / 'tavrelonim.exe'
@@ -39,9 +39,9 @@ def main():
     prefix = Path(os.environ.get('WINEPREFIX', STATE / 'prefix'))
     wine = winenv.Wine(prefix, display, cups)
     try:
-        if not (prefix / 'system.reg').exists():
+        if not (prefix / winenv.PREFIX_READY).exists():
             print(f'making the Wine prefix {prefix} (once)')
-            wine.init()
+        wine.init()
         if headless:
             process = wine.start(EXE)
             time.sleep(8)
@@ -52,7 +52,7 @@ def main():
             process.terminate()
             wine.kill_all()
             return 0
-        return subprocess.run([winenv.WINE, str(EXE)], env=wine.env).returncode
+        return subprocess.run([winenv.loader_for(EXE), str(EXE)], env=wine.env).returncode
     finally:
         for pid in started:
             winenv.stop_pid(pid)

@@ -5,7 +5,7 @@ import sys
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
-sys.path.insert(0, str(ROOT / 'tests' / 'e2e'))
+sys.path.insert(0, str(ROOT / 'tools' / 'winenv'))
 import winenv  # noqa: E402
 
 BUILD = ROOT / 'build'

@@ -24,14 +24,14 @@
 #include "platform/Win32Platform.h"
 #include "printerlist/PrinterListLoading.h"
 #include "printerlist/ProfileText.h"
-#include "ui/ControlTable.h"
 #include "ui/MainWindow.h"
+#include "ui/WindowContract.h"
 
 namespace {
 
 using tavrelonim::ui::ControlId;
 
-constexpr const wchar_t* kUtilityClass = L"TavrelonimMainWindow";
+using tavrelonim::ui::kWindowClass;
 constexpr const wchar_t* kMinimalClass = L"TavrelonimBenchMinimal";
 constexpr DWORD kShownWithinMilliseconds = 120'000;
 constexpr int kRequestRounds = 200;
@@ -215,7 +215,7 @@ void BenchStartUp(const std::wstring& utility, const std::wstring& minimal, cons
                 platformWorkSeconds.push_back(*seconds);
             }
             if (const auto seconds =
-                    TimeStartUp(utility, kUtilityClass, [listed](HWND window) { return ListFilled(window, listed); })) {
+                    TimeStartUp(utility, kWindowClass, [listed](HWND window) { return ListFilled(window, listed); })) {
                 utilitySeconds.push_back(*seconds);
             }
         }
@@ -326,7 +326,7 @@ void BenchRequest(HINSTANCE instance) {
         std::printf("  the utility's window could not be created\n");
         return;
     }
-    const HWND window = FindProcessWindow(kUtilityClass, ::GetCurrentProcessId());
+    const HWND window = FindProcessWindow(kWindowClass, ::GetCurrentProcessId());
     const HWND list =
         ::GetDlgItem(::GetDlgItem(window, static_cast<int>(ControlId::Frame1)), static_cast<int>(ControlId::List1));
     std::string portsValue;

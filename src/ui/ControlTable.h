@@ -11,10 +11,9 @@
 #include <array>
 
 #include "ui/Twips.h"
+#include "ui/WindowContract.h"
 
 namespace tavrelonim::ui {
-
-enum class ControlId : int { None = 0, Command1 = 101, Frame1, List1, Label1, Command2 };
 
 struct ControlEntry {
     ControlId id;
@@ -24,9 +23,13 @@ struct ControlEntry {
     DWORD exStyle;
     TwipRect rect;  // relative to the parent's client area
     const wchar_t* caption;
+    // What the control draws around its caption's text, on both sides together.
+    int captionMarginTwips = 0;
 };
 
-inline constexpr const wchar_t* kWindowCaption = L"Tavrelonim Controle de quimberatos";
+// A push button's text stands inside its edge and focus rectangle.
+inline constexpr int kButtonCaptionMarginTwips = 150;
+
 inline constexpr TwipRect kClientArea{0, 0, 9330, 4575};
 
 inline constexpr std::array<ControlEntry, 5> kControls{{
@@ -36,7 +39,8 @@ inline constexpr std::array<ControlEntry, 5> kControls{{
      WS_TABSTOP | BS_PUSHBUTTON,
      0,
      {7800, 1680, 1335, 855},
-     L"&Como Padr\u00e3o"},
+     L"&Como Padr\u00e3o",
+     kButtonCaptionMarginTwips},
     // The frame holds the label and the list; WS_EX_CONTROLPARENT lets focus move into it.
     {ControlId::Frame1,
      ControlId::None,
@@ -66,7 +70,8 @@ inline constexpr std::array<ControlEntry, 5> kControls{{
      WS_TABSTOP | BS_PUSHBUTTON,
      0,
      {7800, 120, 1335, 855},
-     L"&Fechar"},
+     L"&Fechar",
+     kButtonCaptionMarginTwips},
 }};
 
 // Every control but the list.
@@ -82,10 +87,5 @@ inline constexpr COLORREF kListBackColour = RGB(255, 255, 255);
 // Every row keeps a margin at its left, as wide as the row is high, where the default printer's
 // row shows its check mark; the name follows after a small gap.
 inline constexpr int kListTextGapPixels = 2;
-
-// A message the window answers for test probes in other processes: wParam names what is asked,
-// the result is a global atom holding "=" and the answer, which the asker reads and deletes.
-inline constexpr const wchar_t* kInspectMessageName = L"Tavrelonim.Inspect";
-enum class InspectQuery : WPARAM { ApplicationPrinter = 1, ListFont = 2 };
 
 }  // namespace tavrelonim::ui

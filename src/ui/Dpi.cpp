@@ -1,21 +1,8 @@
 #include "ui/Dpi.h"
 
+#include "ui/LateBoundApis.h"
+
 namespace tavrelonim::ui {
-
-namespace {
-
-// Looks up a user32 function by name; null on systems that lack it.
-template <class Function>
-Function User32Function(const char* name) noexcept {
-    static const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-    return user32 != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(user32, name)))
-                             : nullptr;
-}
-
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-
-}  // namespace
 
 int SystemDpi() noexcept {
     HDC screen = ::GetDC(nullptr);
@@ -27,15 +14,13 @@ int SystemDpi() noexcept {
 }
 
 int DpiForWindow(HWND window) noexcept {
-    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-    const UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(window) : 0;
+    const UINT dpi = GetDpiForWindowIfAny(window);
     return dpi != 0 ? static_cast<int>(dpi) : SystemDpi();
 }
 
 SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi) noexcept {
-    static const auto adjustForDpi = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
     RECT rect{0, 0, clientWidth, clientHeight};
-    if (adjustForDpi == nullptr || adjustForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi)) == FALSE) {
+    if (!AdjustWindowRectExForDpiIfAny(rect, style, exStyle, static_cast<UINT>(dpi))) {
         ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     }
     return {rect.right - rect.left, rect.bottom - rect.top};

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -10,12 +11,12 @@
 #include "defaulting/DefaultRequest.h"
 #include "printerlist/PrinterListLoading.h"
 #include "ui/Dpi.h"
+#include "ui/InspectHook.h"
 
 namespace tavrelonim::ui {
 
 namespace {
 
-constexpr const wchar_t* kWindowClass = L"TavrelonimMainWindow";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 constexpr int kAppIconId = 1;
@@ -75,6 +76,28 @@ void DrawCheckMark(HDC context, const RECT& box, COLORREF colour) {
     ::SetBkColor(context, formerBack);
 }
 
+// How wide a control's caption is in the given font, with what the control draws around it; 0
+// for a control without a caption.
+int CaptionWidth(HWND control, const ControlEntry& entry, HFONT font, int dpi) {
+    if (entry.caption == nullptr || entry.caption[0] == L'\0') {
+        return 0;
+    }
+    HDC context = ::GetDC(control);
+    if (context == nullptr) {
+        return 0;
+    }
+    RECT text{};
+    {
+        const SelectedObject selection(context, font);
+        // An ampersand marks an access key, unless the control shows it as it stands.
+        const bool showsAmpersands = ::lstrcmpiW(entry.windowClass, L"STATIC") == 0 && (entry.style & SS_NOPREFIX) != 0;
+        ::DrawTextW(context, entry.caption, -1, &text,
+                    DT_CALCRECT | DT_SINGLELINE | (showsAmpersands ? DT_NOPREFIX : 0U));
+    }
+    ::ReleaseDC(control, context);
+    return (text.right - text.left) + TwipsToPixels(entry.captionMarginTwips, dpi);
+}
+
 // Character height of a font, which is the list's row height as a list box would choose it.
 int TextHeight(HWND window, HFONT font) {
     HDC context = ::GetDC(window);
@@ -89,8 +112,6 @@ int TextHeight(HWND window, HFONT font) {
     ::ReleaseDC(window, context);
     return metrics.tmHeight;
 }
-
-ATOM AnswerAtom(const std::string& answer) { return ::GlobalAddAtomA(("=" + answer).c_str()); }
 
 }  // namespace
 
@@ -320,11 +341,20 @@ void MainWindow::ApplyLayout(int dpi) {
     UniqueFont windowFont = CreateUiFont(kWindowFontFace, kWindowFontPoints, FW_NORMAL, DEFAULT_CHARSET, dpi);
     UniqueFont listFont = CreateUiFont(kListFontFace, kListFontPoints, kListFontWeight, ANSI_CHARSET, dpi);
     for (std::size_t i = 0; i < kControls.size(); ++i) {
-        const PixelRect rect = TwipsToPixels(kControls[i].rect, dpi);
+        const ControlEntry& entry = kControls[i];
+        const HFONT font = entry.id == ControlId::List1 ? listFont.get() : windowFont.get();
+        ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        // A caption is the system's own text and shows whole, in whatever face the system gave:
+        // a control too narrow for it grows to the right, never past its parent.
+        PixelRect rect = TwipsToPixels(entry.rect, dpi);
+        const int captionWidth = CaptionWidth(controls_[i], entry, font, dpi);
+        if (captionWidth > rect.width) {
+            RECT parent{};
+            ::GetClientRect(::GetParent(controls_[i]), &parent);
+            rect.width = std::max(rect.width, std::min(captionWidth, static_cast<int>(parent.right) - rect.left));
+        }
         ::SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.width, rect.height,
                        SWP_NOZORDER | SWP_NOACTIVATE);
-        const HFONT font = kControls[i].id == ControlId::List1 ? listFont.get() : windowFont.get();
-        ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     // A list drawn by its owner keeps the row height it was given, whatever its font.
     const HWND list = Control(ControlId::List1);
@@ -340,22 +370,9 @@ HWND MainWindow::Control(ControlId id) const noexcept {
 }
 
 LRESULT MainWindow::Inspect(InspectQuery query) const {
-    switch (query) {
-        case InspectQuery::ApplicationPrinter:
-            return AnswerAtom(applicationPrinter_ ? defaulting::ApplicationPrinterDeviceName(*applicationPrinter_)
-                                                  : std::string{});
-        case InspectQuery::ListFont: {
-            LOGFONTA font{};
-            if (::GetObjectA(listFont_.get(), sizeof font, &font) == 0) {
-                return 0;
-            }
-            return AnswerAtom(std::string(font.lfFaceName) + "|" + std::to_string(font.lfHeight) + "|" +
-                              std::to_string(font.lfWeight) + "|" + std::to_string(font.lfItalic) + "|" +
-                              std::to_string(font.lfUnderline) + "|" + std::to_string(font.lfStrikeOut) + "|" +
-                              std::to_string(font.lfCharSet));
-        }
-    }
-    return 0;
+    return AnswerInspect(query,
+                         applicationPrinter_ ? defaulting::ApplicationPrinterDeviceName(*applicationPrinter_) : "",
+                         listFont_.get());
 }
 
 void MainWindow::RefreshDefaultMark() {

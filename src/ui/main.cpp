@@ -6,28 +6,13 @@
 
 #include <commctrl.h>
 
+#include "ui/LateBoundApis.h"
 #include "ui/MainWindow.h"
 
-namespace {
-
-// DLLs loaded later on demand come only from the system folder, never from the current or the
-// program's folder. Systems without the call keep their default search.
-void RestrictDllSearchToSystem() noexcept {
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    const HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
-    const auto setDefaultDllDirectories =
-        kernel32 != nullptr ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
-                                  reinterpret_cast<void*>(::GetProcAddress(kernel32, "SetDefaultDllDirectories")))
-                            : nullptr;
-    if (setDefaultDllDirectories != nullptr) {
-        setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    }
-}
-
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    RestrictDllSearchToSystem();
+    // DLLs loaded later on demand come only from the system folder, never from the current or the
+    // program's folder. Systems without the call keep their default search.
+    tavrelonim::ui::SetDefaultDllDirectoriesIfAny(LOAD_LIBRARY_SEARCH_SYSTEM32);
     const INITCOMMONCONTROLSEX commonControls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&commonControls);
 

@@ -2,22 +2,56 @@
 desktop, the probe reading the window back, the registry and the spooler checked afterwards."""
 import json
 import os
+import select
 import subprocess
 import sys
 import time
 import unittest
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / 'tools' / 'winenv'))
 import winenv  # noqa: E402
 
 TWIPS_PER_INCH = 1440
-COMMAND1, FRAME1, LIST1, LABEL1, COMMAND2 = 101, 102, 103, 104, 105
 LIST_BORDER = 2  # WS_EX_CLIENTEDGE
+# The window's control IDs by name, as the probe reads them from the window's contract.
+ID = {}
 
 
 def twips(value, dpi):
     return (value * dpi + TWIPS_PER_INCH // 2) // TWIPS_PER_INCH
+
+
+class Probe:
+    """One probe process for a test: a command a line in, an answer a line out."""
+
+    def __init__(self, wine, exe):
+        self.process = wine.start(exe, 'serve', stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        self.pending = b''
+
+    def ask(self, *argv, timeout=60):
+        self.process.stdin.write(('\t'.join(map(str, argv)) + '\n').encode())
+        self.process.stdin.flush()
+        # Read with a deadline: the answer's line, however the pipe cuts it.
+        deadline = time.monotonic() + timeout
+        fd = self.process.stdout.fileno()
+        while b'\n' not in self.pending:
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([fd], [], [], left)[0]:
+                raise TimeoutError(f'the probe did not answer {argv} within {timeout} s')
+            chunk = os.read(fd, 65536)
+            if not chunk:
+                raise RuntimeError(f'the probe ended while asked {argv}')
+            self.pending += chunk
+        line, self.pending = self.pending.split(b'\n', 1)
+        return line.decode('utf-8', errors='replace').rstrip('\r')
+
+    def close(self):
+        try:
+            self.process.stdin.close()
+            self.process.wait(timeout=10)
+        except (OSError, subprocess.TimeoutExpired):
+            self.process.kill()
 
 
 class UtilityTest(unittest.TestCase):
@@ -33,12 +67,17 @@ class UtilityTest(unittest.TestCase):
         cls.artifacts.mkdir(parents=True, exist_ok=True)
         cls.wine = winenv.Wine(cls.state['prefix'], cls.state['display'], cls.state['cups_server'])
         cls.xenv = dict(os.environ, DISPLAY=cls.state['display'])
+        if not ID:
+            probe = Probe(cls.wine, cls.probe_exe)
+            ID.update(json.loads(probe.ask('ids')))
+            probe.close()
 
     def setUp(self):
         self.wine.kill_all()
         self.wine.reg_delete(r'HKCU\Software\Wine', 'Version')
         self.process = None
         self.others = []
+        self.prober = None
 
     def keep_printer_ports(self):
         """Puts PrinterPorts back as it is now when the test ends: Wine writes it only when it first
@@ -47,7 +86,7 @@ class UtilityTest(unittest.TestCase):
         self.wine.run('reg', 'export', winenv.PRINTER_PORTS_KEY, self.wine.windows_path(saved), '/y')
 
         def restore():
-            self.wine.kill_all()
+            self.kill_all()
             self.wine.reg_delete(winenv.PRINTER_PORTS_KEY)
             self.wine.run('reg', 'import', self.wine.windows_path(saved))
         self.addCleanup(restore)
@@ -64,11 +103,18 @@ class UtilityTest(unittest.TestCase):
     def tearDown(self):
         for other in self.others:
             other.kill()
+        self.kill_all()
+
+    def kill_all(self):
+        """Ends every Wine program, the probe among them; the next question starts a new one."""
+        if self.prober is not None:
+            self.prober.close()
+            self.prober = None
         self.wine.kill_all()
 
     # The utility.
-    def start(self, expect_entries=None):
-        self.process = self.wine.start(self.exe)
+    def start(self, expect_entries=None, exe=None):
+        self.process = self.wine.start(exe or self.exe)
         deadline = time.monotonic() + 30
         while True:
             layout = self.layout()
@@ -78,10 +124,13 @@ class UtilityTest(unittest.TestCase):
             time.sleep(0.2)
 
     def layout(self):
-        return json.loads(self.probe('layout', check=False) or '{}')
+        return json.loads(self.probe('layout') or '{}')
 
-    def probe(self, *argv, check=True):
-        return self.wine.run(self.probe_exe, *argv, check=check).strip()
+    def probe(self, *argv):
+        """Asks this test's probe; it starts with the first question."""
+        if self.prober is None:
+            self.prober = Probe(self.wine, self.probe_exe)
+        return self.prober.ask(*argv)
 
     def wait_exit(self, seconds=10):
         try:
@@ -112,14 +161,14 @@ class UtilityTest(unittest.TestCase):
         self.click_at(left + width // 2, top + height // 2)
 
     def click_entry(self, layout, index):
-        left, top, _, _ = self.control(layout, LIST1)['screen']
+        left, top, _, _ = self.control(layout, ID['List1'])['screen']
         self.click_at(left + 40, top + LIST_BORDER + layout['item_height'] * index + layout['item_height'] // 2)
 
     def marked_rows(self, layout):
         """The rows whose left margin shows a mark, judged from the screen: anything inside a row's
         margin but its own background (the margin's edges are left out, where a focus rectangle
         runs)."""
-        left, top, _, _ = self.control(layout, LIST1)['screen']
+        left, top, _, _ = self.control(layout, ID['List1'])['screen']
         height, rows = layout['item_height'], len(layout['entries'])
         shot = self.screenshot('marks')
         crop = f'{height}x{height * rows}+{left + LIST_BORDER}+{top + LIST_BORDER}'
@@ -162,9 +211,8 @@ class UtilityTest(unittest.TestCase):
 
     # What the system records.
     def device_line(self):
-        # Profile names are case-insensitive; the registry keeps whatever case the name first had.
-        values = {name.lower(): data for name, data in self.wine.reg_values(winenv.WINDOWS_KEY).items()}
-        return values.get('device')
+        """windows/Device as programs read it; None when absent."""
+        return json.loads(self.probe('profile', 'windows', 'Device'))
 
     def wait_until(self, predicate, seconds=10, what='the expected change'):
         deadline = time.monotonic() + seconds
@@ -177,4 +225,8 @@ class UtilityTest(unittest.TestCase):
 
 
 def main():
+    # A 32-bit build's suites are skipped, and counted so by ctest, where such programs cannot run.
+    env_dir = Path(os.environ['TAVRELONIM_E2E_ENV'])
+    state = json.loads((env_dir / 'env.json').read_text())
+    winenv.skip_unless_32bit_runs(winenv.Wine(state['prefix']), os.environ['TAVRELONIM_EXE'])
     unittest.main(verbosity=2)

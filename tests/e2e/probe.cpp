@@ -1,18 +1,24 @@
 // A test probe that runs beside the utility under Wine and reads its window back through the
-// window system, as another program would. Prints one JSON object (or a plain value) per call.
+// window system, as another program would.
 //
-//   probe layout                 the window, every control, focus and the list's entries
-//   probe inspect printer|font   what the window answers to its inspect message
-//   probe resolve-font FACE H W  the face and weight GDI really uses for such a font
-//   probe profile SECTION KEY    a profile value as the program reads it (JSON; null when absent)
-//   probe dialogs                the message boxes on the desktop and their texts
-//   probe default-printer        GetDefaultPrinterA
-//   probe set-default NAME       SetDefaultPrinterA, which sends no notice
-//   probe notify                 the settings notice naming "windows", to every top-level window
+//   probe serve     answers commands from standard input, one line each, arguments separated by
+//                   tabs, with one line each on standard output:
+//     ids                          the window's control IDs (JSON)
+//     layout                       the window, every control, focus and the list's entries (JSON)
+//     inspect printer|font         what the window answers to its inspect message
+//     resolve-font FACE H W TEXT   the face, weight and height GDI really uses for such a font,
+//                                  and the text's width in it (JSON)
+//     profile SECTION KEY          a profile value as the program reads it (JSON; null when absent)
+//     dialogs                      the message boxes on the desktop and their texts (JSON)
+//     default-printer              GetDefaultPrinterA
+//     set-default NAME             SetDefaultPrinterA, which sends no notice: ok or failed
+//     notify                       the settings notice naming "windows", to every top-level window
+//     wait-closed SECONDS          closed once the utility's window is gone, open if it stays
+//
+// Other programs' windows, each a process of its own:
 //   probe hang SECONDS           a top-level window whose thread stops answering
 //   probe slow MILLISECONDS      a top-level window that takes this long over every settings notice
 //   probe listen SECONDS         a top-level window that prints the Device line at each notice naming "windows"
-//   probe wait-closed SECONDS    waits until the utility's window is gone; exit 0 when it is
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -24,9 +30,12 @@
 #include <string>
 #include <vector>
 
+#include "ui/WindowContract.h"
+
 namespace {
 
-constexpr const wchar_t* kCaption = L"Tavrelonim Controle de quimberatos";
+using tavrelonim::ui::kWindowCaption;
+using tavrelonim::ui::kWindowClass;
 
 std::string Utf8(const std::wstring& text) {
     if (text.empty()) {
@@ -80,7 +89,7 @@ std::wstring ClassOf(HWND window) {
 
 HWND FindUtility(DWORD waitMilliseconds) {
     for (DWORD waited = 0;; waited += 50) {
-        if (HWND window = FindWindowW(L"TavrelonimMainWindow", kCaption)) {
+        if (HWND window = FindWindowW(kWindowClass, kWindowCaption)) {
             return window;
         }
         if (waited >= waitMilliseconds) {
@@ -102,10 +111,11 @@ std::string RectJson(HWND window) {
                Num(rect.bottom - rect.top), "]");
 }
 
-std::string AskInspect(HWND window, WPARAM query) {
-    const UINT message = RegisterWindowMessageW(L"Tavrelonim.Inspect");
+std::string AskInspect(HWND window, tavrelonim::ui::InspectQuery query) {
+    const UINT message = RegisterWindowMessageW(tavrelonim::ui::kInspectMessageName);
     DWORD_PTR atom = 0;
-    if (SendMessageTimeoutW(window, message, query, 0, SMTO_ABORTIFHUNG, 5000, &atom) == 0 || atom == 0) {
+    if (SendMessageTimeoutW(window, message, static_cast<WPARAM>(query), 0, SMTO_ABORTIFHUNG, 5000, &atom) == 0 ||
+        atom == 0) {
         return "<no answer>";
     }
     char text[256] = {};
@@ -114,11 +124,18 @@ std::string AskInspect(HWND window, WPARAM query) {
     return text[0] == '=' ? std::string(text + 1) : std::string("<bad answer>");
 }
 
-int Layout() {
-    HWND window = FindUtility(20000);
+std::string Ids() {
+    std::string out = "{";
+    for (const auto& [id, name] : tavrelonim::ui::kControlNames) {
+        out += Cat(out.size() > 1 ? "," : "", Json(name), ":", Num(static_cast<int>(id)));
+    }
+    return out + "}";
+}
+
+std::string Layout() {
+    HWND window = FindUtility(1000);
     if (window == nullptr) {
-        std::puts("{\"found\":false}");
-        return 1;
+        return "{\"found\":false}";
     }
     RECT client;
     GetClientRect(window, &client);
@@ -182,9 +199,7 @@ int Layout() {
     } else {
         out += "],\"selected\":null";
     }
-    out += "}";
-    std::puts(out.c_str());
-    return 0;
+    return out + "}";
 }
 
 BOOL CALLBACK CollectDialog(HWND window, LPARAM out) {
@@ -207,18 +222,18 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM out) {
 }
 
 // The message boxes on the desktop, with the texts of their controls.
-int Dialogs() {
+std::string Dialogs() {
     std::string items;
     EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&items));
-    std::puts(Cat("[", items, "]").c_str());
-    return 0;
+    return Cat("[", items, "]");
 }
 
-int ResolveFont(const char* face, int height, int weight) {
+std::string ResolveFont(const std::string& face, int height, int weight, const std::string& text) {
     LOGFONTA font{};
     font.lfHeight = height;
     font.lfWeight = weight;
-    lstrcpynA(font.lfFaceName, face, LF_FACESIZE);
+    font.lfCharSet = DEFAULT_CHARSET;  // as the window asks for its font
+    lstrcpynA(font.lfFaceName, face.c_str(), LF_FACESIZE);
     HFONT handle = CreateFontIndirectA(&font);
     HDC context = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(context, handle);
@@ -227,12 +242,114 @@ int ResolveFont(const char* face, int height, int weight) {
     TEXTMETRICA metrics{};
     GetTextMetricsA(context, &metrics);
     SIZE extent{};
-    GetTextExtentPoint32A(context, "Lista das quimberatos", 21, &extent);
-    std::printf("{\"face\":%s,\"weight\":%ld,\"height\":%ld,\"label_width\":%ld}\n", Json(used).c_str(),
-                metrics.tmWeight, metrics.tmHeight, extent.cx);
+    GetTextExtentPoint32A(context, text.c_str(), static_cast<int>(text.size()), &extent);
     SelectObject(context, old);
     DeleteDC(context);
     DeleteObject(handle);
+    return Cat("{\"face\":", Json(used), ",\"weight\":", Num(metrics.tmWeight), ",\"height\":", Num(metrics.tmHeight),
+               ",\"width\":", Num(extent.cx), "}");
+}
+
+std::string Profile(const std::string& section, const std::string& key) {
+    // The value as the program reads it, in the system code page, as UTF-8 JSON.
+    std::string value(65536, '\0');
+    const DWORD count =
+        GetProfileStringA(section.c_str(), key.c_str(), "\x01", value.data(), static_cast<DWORD>(value.size()));
+    value.resize(count);
+    if (value == "\x01") {
+        return "null";
+    }
+    const int wide = MultiByteToWideChar(CP_ACP, 0, value.data(), static_cast<int>(value.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, value.data(), static_cast<int>(value.size()), text.data(), wide);
+    return Json(Utf8(text));
+}
+
+std::string DefaultPrinter() {
+    char name[512] = {};
+    DWORD size = sizeof name;
+    return GetDefaultPrinterA(name, &size) ? name : "";
+}
+
+std::string WaitClosed(DWORD seconds) {
+    for (DWORD waited = 0; waited < seconds * 1000; waited += 50) {
+        if (FindWindowW(kWindowClass, kWindowCaption) == nullptr) {
+            return "closed";
+        }
+        Sleep(50);
+    }
+    return "open";
+}
+
+std::string Answer(const std::vector<std::string>& words) {
+    const std::string& command = words.empty() ? std::string() : words[0];
+    const auto argument = [&words](std::size_t i) { return i < words.size() ? words[i] : std::string(); };
+    if (command == "ids") {
+        return Ids();
+    }
+    if (command == "layout") {
+        return Layout();
+    }
+    if (command == "inspect") {
+        HWND window = FindUtility(5000);
+        return window == nullptr
+                   ? "<no window>"
+                   : AskInspect(window, argument(1) == "font" ? tavrelonim::ui::InspectQuery::ListFont
+                                                              : tavrelonim::ui::InspectQuery::ApplicationPrinter);
+    }
+    if (command == "resolve-font") {
+        return ResolveFont(argument(1), std::atoi(argument(2).c_str()), std::atoi(argument(3).c_str()), argument(4));
+    }
+    if (command == "profile") {
+        return Profile(argument(1), argument(2));
+    }
+    if (command == "dialogs") {
+        return Dialogs();
+    }
+    if (command == "default-printer") {
+        return DefaultPrinter();
+    }
+    if (command == "set-default") {
+        return SetDefaultPrinterA(argument(1).c_str()) ? "ok" : "failed";
+    }
+    if (command == "notify") {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"), SMTO_ABORTIFHUNG,
+                            3000, &result);
+        return "ok";
+    }
+    if (command == "wait-closed") {
+        return WaitClosed(static_cast<DWORD>(std::atol(argument(1).c_str())));
+    }
+    return "<unknown command>";
+}
+
+// One command a line in, one answer a line out, until standard input ends.
+int Serve() {
+    char line[4096];
+    while (std::fgets(line, sizeof line, stdin) != nullptr) {
+        std::string text(line);
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) {
+            text.pop_back();
+        }
+        std::vector<std::string> words;
+        for (std::size_t start = 0;;) {
+            const std::size_t tab = text.find('\t', start);
+            words.push_back(text.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+            if (tab == std::string::npos) {
+                break;
+            }
+            start = tab + 1;
+        }
+        std::string answer = Answer(words);
+        for (char& c : answer) {
+            if (c == '\n' || c == '\r') {
+                c = ' ';  // one line each, always
+            }
+        }
+        std::puts(answer.c_str());
+        std::fflush(stdout);
+    }
     return 0;
 }
 
@@ -293,52 +410,8 @@ int OtherWindow(DWORD seconds, WNDPROC procedure, const wchar_t* title, DWORD sl
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "layout") {
-        return Layout();
-    }
-    if (command == "inspect" && argc > 2) {
-        HWND window = FindUtility(20000);
-        if (window == nullptr) {
-            return 1;
-        }
-        std::puts(AskInspect(window, std::string(argv[2]) == "font" ? 2 : 1).c_str());
-        return 0;
-    }
-    if (command == "profile" && argc > 3) {
-        // The value as the program reads it, in the system code page, printed as UTF-8 JSON.
-        std::string value(65536, '\0');
-        const DWORD count = GetProfileStringA(argv[2], argv[3], "\x01", value.data(), static_cast<DWORD>(value.size()));
-        value.resize(count);
-        if (value == "\x01") {
-            std::puts("null");
-            return 0;
-        }
-        const int wide = MultiByteToWideChar(CP_ACP, 0, value.data(), static_cast<int>(value.size()), nullptr, 0);
-        std::wstring text(static_cast<std::size_t>(wide), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, value.data(), static_cast<int>(value.size()), text.data(), wide);
-        std::puts(Json(Utf8(text)).c_str());
-        return 0;
-    }
-    if (command == "dialogs") {
-        return Dialogs();
-    }
-    if (command == "resolve-font" && argc > 4) {
-        return ResolveFont(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
-    }
-    if (command == "default-printer") {
-        char name[512] = {};
-        DWORD size = sizeof name;
-        std::puts(GetDefaultPrinterA(name, &size) ? name : "");
-        return 0;
-    }
-    if (command == "set-default" && argc > 2) {
-        return SetDefaultPrinterA(argv[2]) ? 0 : 1;
-    }
-    if (command == "notify") {
-        DWORD_PTR result = 0;
-        SendMessageTimeoutA(HWND_BROADCAST, WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("windows"), SMTO_ABORTIFHUNG,
-                            3000, &result);
-        return 0;
+    if (command == "serve") {
+        return Serve();
     }
     if ((command == "hang" || command == "slow" || command == "listen") && argc > 2) {
         const DWORD value = static_cast<DWORD>(std::atol(argv[2]));
@@ -348,19 +421,6 @@ int main(int argc, char** argv) {
         return command == "slow" ? OtherWindow(60, SlowProcedure, L"probe slow", value)
                                  : OtherWindow(value, ListenProcedure, L"probe listener", 0);
     }
-    if (command == "wait-closed") {
-        const DWORD seconds = argc > 2 ? static_cast<DWORD>(std::atol(argv[2])) : 10;
-        for (DWORD waited = 0; waited < seconds * 1000; waited += 50) {
-            if (FindWindowW(L"TavrelonimMainWindow", kCaption) == nullptr) {
-                return 0;
-            }
-            Sleep(50);
-        }
-        return 1;
-    }
-    std::fputs(
-        "usage: probe layout|inspect printer|font|resolve-font FACE H W|default-printer|set-default N|notify|hang "
-        "S|slow MS|listen S|wait-closed S\n",
-        stderr);
+    std::fputs("usage: probe serve | hang SECONDS | slow MILLISECONDS | listen SECONDS\n", stderr);
     return 2;
 }

@@ -5,7 +5,7 @@ import time
 
 import e2e
 import winenv
-from e2e import COMMAND1, LIST1
+from e2e import ID
 
 
 class DefaultTest(e2e.UtilityTest):
@@ -43,7 +43,7 @@ class DefaultTest(e2e.UtilityTest):
         time.sleep(1)
         self.assertEqual(self.device_line(), before)
         self.assertEqual(self.probe('inspect', 'printer'), printer_before)
-        self.assertEqual(self.layout()['focus'], COMMAND1)
+        self.assertEqual(self.layout()['focus'], ID['Command1'])
 
     def test_alt_c_makes_the_selected_entry_the_default_again(self):
         layout = self.start(expect_entries=3)
@@ -81,7 +81,7 @@ class DefaultTest(e2e.UtilityTest):
         print(f'\n  mark after a click: {self.wait_for_mark(layout, 1, "the mark after a click"):.2f} s')
         self.screenshot('mark-after-click')
         # Another program, with no notice at all.
-        self.probe('set-default', entries[2])
+        self.assertEqual(self.probe('set-default', entries[2]), 'ok')
         print(f'  after SetDefaultPrinterA elsewhere: {self.wait_for_mark(layout, 2, "the mark after SetDefaultPrinterA"):.2f} s')
         # Another program writes the Device line in another letter case, then tells everyone.
         self.wine.reg_add(winenv.WINDOWS_KEY, 'Device', self.expected_line(entries[0].upper()))
@@ -98,7 +98,7 @@ class DefaultTest(e2e.UtilityTest):
         for version, before, writes, after in (('win10', 0, True, 1), ('win10', None, True, 1),
                                                ('win10', 0, False, 0), ('win7', None, True, None)):
             with self.subTest(version=version, before=before, writes=writes):
-                self.wine.kill_all()
+                self.kill_all()
                 self.wine.reg_add(r'HKCU\Software\Wine', 'Version', version)
                 self.wine.reg_delete(winenv.WINDOWS_KEY, mode)
                 if before is not None:
@@ -151,7 +151,7 @@ class DefaultTest(e2e.UtilityTest):
         # the notices have gone out, within its bound.
         closing = time.monotonic()
         self.keys('alt+f')
-        self.probe('wait-closed', '2')
+        self.assertEqual(self.probe('wait-closed', '2'), 'closed')
         self.wait_exit(seconds=15)
         ended = time.monotonic() - closing
         print(f'  closed with a notice out: the process ended {ended:.2f} s after Alt+F')

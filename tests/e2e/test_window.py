@@ -1,19 +1,21 @@
 """The window: its list of the profile's printers, its layout and captions, focus and closing."""
+import json
 import subprocess
 import time
 
 import e2e
 import winenv
-from e2e import COMMAND1, COMMAND2, FRAME1, LABEL1, LIST1, twips
+from e2e import ID, twips
 
-# Control, parent, class, caption, rectangle in twips: the window's table.
+# Control, parent (None: the window), class, caption, rectangle in twips: the window's table.
 TABLE = [
-    (COMMAND1, 0, 'Button', '&Como Padrão', (7800, 1680, 1335, 855)),
-    (FRAME1, 0, 'Button', '', (0, 0, 7575, 4455)),
-    (LABEL1, FRAME1, 'Static', 'Lista das quimberatos', (120, 240, 1500, 195)),
-    (LIST1, FRAME1, 'ListBox', '', (120, 480, 7335, 3855)),
-    (COMMAND2, 0, 'Button', '&Fechar', (7800, 120, 1335, 855)),
+    ('Command1', None, 'Button', '&Como Padrão', (7800, 1680, 1335, 855)),
+    ('Frame1', None, 'Button', '', (0, 0, 7575, 4455)),
+    ('Label1', 'Frame1', 'Static', 'Lista das quimberatos', (120, 240, 1500, 195)),
+    ('List1', 'Frame1', 'ListBox', '', (120, 480, 7335, 3855)),
+    ('Command2', None, 'Button', '&Fechar', (7800, 120, 1335, 855)),
 ]
+WINDOW_FONT = ('MS Sans Serif', 8)  # every control but the list
 
 
 class WindowTest(e2e.UtilityTest):
@@ -24,7 +26,7 @@ class WindowTest(e2e.UtilityTest):
         self.assertEqual(sorted(layout['entries']), sorted(self.state['printers']))
         self.assertEqual(layout['selected'], -1)
         # Activation reaches a new window through the desktop a moment after it is shown.
-        self.wait_until(lambda: self.layout()['focus'] == COMMAND1, seconds=5, what='Command1 taking the focus')
+        self.wait_until(lambda: self.layout()['focus'] == ID['Command1'], seconds=5, what='Command1 taking the focus')
         self.screenshot('window')
 
     def test_a_key_of_only_spaces_gives_no_entry(self):
@@ -40,27 +42,33 @@ class WindowTest(e2e.UtilityTest):
         dpi = layout['dpi']
         self.assertEqual(layout['caption'], 'Tavrelonim Controle de quimberatos')
         self.assertEqual(layout['client'], [twips(9330, dpi), twips(4575, dpi)])
-        for control_id, parent, window_class, caption, (left, top, width, height) in TABLE:
-            with self.subTest(control=control_id):
-                control = self.control(layout, control_id)
-                self.assertEqual(control['parent'], parent)
+        face, points = WINDOW_FONT
+        for name, parent, window_class, caption, (left, top, width, height) in TABLE:
+            with self.subTest(control=name):
+                control = self.control(layout, ID[name])
+                self.assertEqual(control['parent'], ID[parent] if parent else 0)
                 self.assertEqual(control['class'], window_class)
                 self.assertEqual(control['text'], caption)
-                self.assertEqual(control['rect'], [twips(left, dpi), twips(top, dpi),
-                                                   twips(left + width, dpi) - twips(left, dpi),
+                expected_width = twips(left + width, dpi) - twips(left, dpi)
+                if window_class == 'Static':
+                    # Widened to show its caption whole in the face the system gives, within its parent.
+                    measured = json.loads(self.probe('resolve-font', face, -((points * dpi + 36) // 72), 400, caption))
+                    parent_width = self.control(layout, ID[parent])['rect'][2] if parent else layout['client'][0]
+                    expected_width = max(expected_width, min(measured['width'], parent_width - twips(left, dpi)))
+                self.assertEqual(control['rect'], [twips(left, dpi), twips(top, dpi), expected_width,
                                                    twips(top + height, dpi) - twips(top, dpi)])
         self.assertEqual(self.probe('inspect', 'font'), f'Arial|{-((9 * dpi + 36) // 72)}|700|0|0|0|0')
         # The label comes just before the list, which names the list for screen readers; the list is
         # drawn by the window with rows of one height and keeps its strings.
         order = [control['id'] for control in layout['controls']]
-        self.assertEqual(order.index(LABEL1) + 1, order.index(LIST1))
+        self.assertEqual(order.index(ID['Label1']) + 1, order.index(ID['List1']))
         lbs_ownerdrawfixed, lbs_hasstrings = 0x10, 0x40
-        style = self.control(layout, LIST1)['style']
+        style = self.control(layout, ID['List1'])['style']
         self.assertEqual(style & (lbs_ownerdrawfixed | lbs_hasstrings), lbs_ownerdrawfixed | lbs_hasstrings)
 
     def test_list_draws_grey_text_on_white(self):
         layout = self.start(expect_entries=3)
-        left, top, width, height = self.control(layout, LIST1)['screen']
+        left, top, width, height = self.control(layout, ID['List1'])['screen']
         shot = self.screenshot('list-colours')
         inner = f'{width - 8}x{height - 8}+{left + 4}+{top + 4}'
         histogram = subprocess.run(['convert', str(shot), '-crop', inner, '-format', '%c', 'histogram:info:-'],
@@ -78,7 +86,7 @@ class WindowTest(e2e.UtilityTest):
         for _ in range(3):
             self.keys('Tab')
             seen.append(self.layout()['focus'])
-        self.assertEqual(seen, [LIST1, COMMAND2, COMMAND1])
+        self.assertEqual(seen, [ID['List1'], ID['Command2'], ID['Command1']])
         self.assertEqual(self.layout()['selected'], -1)
 
     def test_alt_f_ends_the_program(self):
@@ -88,9 +96,9 @@ class WindowTest(e2e.UtilityTest):
 
     def test_a_click_on_fechar_ends_the_program(self):
         layout = self.start(expect_entries=3)
-        self.click_control(layout, COMMAND2)
+        self.click_control(layout, ID['Command2'])
         self.assertEqual(self.wait_exit(), 0)
-        self.assertEqual(self.probe('wait-closed', '5', check=False), '')
+        self.assertEqual(self.probe('wait-closed', '5'), 'closed')
 
     def test_closing_by_the_frame_ends_the_program(self):
         layout = self.start(expect_entries=3)

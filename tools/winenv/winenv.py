@@ -1,21 +1,48 @@
-"""The Windows the utility is proved on: a private CUPS server, a virtual X display and a Wine
-prefix whose programs all share one virtual desktop. Used by the end-to-end tests and by the run
-command. Standard library only."""
+#!/usr/bin/env python3
+"""The Windows the utility runs on here: Wine, with a prefix made one way for every use (Wine's own
+fonts in it, Arial as Windows has it), a private CUPS server and a virtual X display whose
+programs share one virtual desktop. Used by ctest's emulator, the end-to-end tests, the run
+command and the benchmark. Standard library only.
+
+    winenv.py run EXE [ARGUMENTS]   runs a Windows program (ctest's emulator) in a scratch prefix
+    winenv.py up|down DIRECTORY     starts or stops a whole environment recorded in DIRECTORY"""
 import json
 import os
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 from pathlib import Path
 
-WINE = '/usr/lib/wine/wine64'
+WINE64 = '/usr/lib/wine/wine64'
+WINE32 = '/usr/lib/wine/wine'  # from Debian's wine32:i386; runs 32-bit programs in the same prefixes
 WINESERVER = '/usr/lib/wine/wineserver'
+WINE_FONTS = Path('/usr/share/wine/fonts')
+PREFIX_READY = '.tavrelonim-prefix-ready'
+SKIP_RETURN_CODE = 77
 SAMPLE_PRINTERS = ('Escritorio_A', 'Escritorio_B', 'Sala_C')
 DESKTOP_SIZE = '1024x700'
 PRINTER_PORTS_KEY = r'HKCU\Software\Microsoft\Windows NT\CurrentVersion\PrinterPorts'
 WINDOWS_KEY = r'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Windows'
+
+
+def is_32bit(program):
+    """Whether a file is a 32-bit x86 Windows program (machine i386 in its PE header)."""
+    try:
+        with open(program, 'rb') as image:
+            header = image.read(4096)
+    except OSError:
+        return False  # a program of Wine's own, named rather than found: the prefix's native one
+    if header[:2] != b'MZ' or len(header) < 0x40:
+        return False
+    pe = int.from_bytes(header[0x3C:0x40], 'little')
+    return header[pe:pe + 4] == b'PE\0\0' and int.from_bytes(header[pe + 4:pe + 6], 'little') == 0x14C
+
+
+def loader_for(program):
+    return WINE32 if is_32bit(program) else WINE64
 
 
 def _wait_for(predicate, seconds, what):
@@ -112,17 +139,20 @@ def start_display(log):
 class Wine:
     """Runs programs in one prefix, on one display, against one CUPS server."""
 
-    def __init__(self, prefix, display, cups_server):
-        self.env = dict(os.environ, WINEPREFIX=str(prefix), WINEDEBUG='-all', DISPLAY=display,
-                        CUPS_SERVER=cups_server, WINEDLLOVERRIDES='mscoree,mshtml=')
+    def __init__(self, prefix, display=None, cups_server=None):
+        self.env = dict(os.environ, WINEPREFIX=str(prefix), WINEDEBUG='-all', WINEDLLOVERRIDES='mscoree,mshtml=')
+        if display:
+            self.env['DISPLAY'] = display
+        if cups_server:
+            self.env['CUPS_SERVER'] = cups_server
         self.prefix = Path(prefix)
 
     def run(self, *argv, timeout=60, check=True):
         # Output goes through files: wineserver and the desktop process that a first program starts
         # inherit its handles and outlive it, so a pipe would never reach its end.
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            process = subprocess.Popen([WINE, *map(str, argv)], env=self.env, stdin=subprocess.DEVNULL, stdout=out,
-                                       stderr=err)
+            process = subprocess.Popen([loader_for(argv[0]), *map(str, argv)], env=self.env,
+                                       stdin=subprocess.DEVNULL, stdout=out, stderr=err)
             try:
                 code = process.wait(timeout=timeout)
             except subprocess.TimeoutExpired:
@@ -134,9 +164,9 @@ class Wine:
                 raise RuntimeError(f'{argv} exited {code}: {err.read().decode(errors="replace")}')
             return out.read().decode('utf-8', errors='replace')
 
-    def start(self, *argv, stdout=subprocess.DEVNULL):
-        return subprocess.Popen([WINE, *map(str, argv)], env=self.env, stdin=subprocess.DEVNULL,
-                                stdout=stdout, stderr=subprocess.DEVNULL)
+    def start(self, *argv, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL):
+        return subprocess.Popen([loader_for(argv[0]), *map(str, argv)], env=self.env, stdin=stdin, stdout=stdout,
+                                stderr=subprocess.DEVNULL)
 
     @staticmethod
     def windows_path(path):
@@ -176,14 +206,65 @@ class Wine:
         subprocess.run([WINESERVER, '-w'], env=self.env, capture_output=True, timeout=30)
 
     def init(self):
-        """Makes the prefix: one virtual desktop for every program, Arial as on Windows."""
+        """Makes the prefix, once: Wine's own fonts, one virtual desktop for every program, Arial
+        as on Windows."""
+        if (self.prefix / PREFIX_READY).exists():
+            return
         self.run('wineboot', '-i', timeout=180, check=False)
         subprocess.run([WINESERVER, '-w'], env=self.env, capture_output=True, timeout=120)
+        # A prefix made by the 64-bit loader alone never gets Wine's own fonts (MS Sans Serif,
+        # Tahoma, Marlett for the caption buttons...): every face would fall back to one.
+        fonts = self.prefix / 'drive_c' / 'windows' / 'Fonts'
+        fonts.mkdir(parents=True, exist_ok=True)
+        for font in WINE_FONTS.glob('*'):
+            if not (fonts / font.name).exists():
+                shutil.copy2(font, fonts / font.name)
         self.reg_add(r'HKCU\Software\Wine\Explorer', 'Desktop', 'Default')
         self.reg_add(r'HKCU\Software\Wine\Explorer\Desktops', 'Default', DESKTOP_SIZE)
         # Windows ships Arial; its metric twin stands in for it here.
         self.reg_add(r'HKCU\Software\Wine\Fonts\Replacements', 'Arial', 'Liberation Sans')
         self.kill_all()
+        (self.prefix / PREFIX_READY).touch()
+
+    def why_32bit_cannot_run(self, check_program):
+        """None when a tiny 32-bit program (one that prints its argument) runs here; otherwise
+        why not. A 32-bit program given to the 64-bit loader alone exits 0 and prints nothing, so
+        its words are what counts, never its exit code."""
+        if not Path(WINE32).exists():
+            return f'there is no 32-bit Wine loader ({WINE32}; Debian package wine32:i386)'
+        token = f'ran-{os.getpid()}-{time.monotonic_ns()}'
+        try:
+            said = self.run(check_program, token, check=False, timeout=120)
+        except subprocess.TimeoutExpired:
+            return 'a 32-bit program did not end within 120 s'
+        return None if token in said else f'a 32-bit program did not run (it printed {said.strip()!r})'
+
+
+def scratch_prefix():
+    return Path(os.environ.get('WINEPREFIX') or Path(tempfile.gettempdir()) / f'tavrelonim-wineprefix-{os.getuid()}')
+
+
+def skip_unless_32bit_runs(wine, program):
+    """For a 32-bit program: when this machine cannot run one, says why and exits with the code
+    ctest counts as skipped. The answer is kept in the prefix, so it is found once."""
+    check = os.environ.get('TAVRELONIM_32BIT_CHECK')
+    if not is_32bit(program) or not check:
+        return
+    answer = wine.prefix / '.tavrelonim-32bit'
+    if not answer.exists():
+        answer.write_text(wine.why_32bit_cannot_run(check) or 'yes')
+    reason = answer.read_text()
+    if reason != 'yes':
+        print(f'skipped: this machine cannot run 32-bit Windows programs: {reason}')
+        sys.exit(SKIP_RETURN_CODE)
+
+
+def run_program(argv):
+    """ctest's emulator: runs a Windows program in the scratch prefix, with its exit code."""
+    wine = Wine(scratch_prefix())
+    wine.init()
+    skip_unless_32bit_runs(wine, argv[0])
+    return subprocess.run([loader_for(argv[0]), *argv], env=wine.env).returncode
 
 
 def env_up(directory):
@@ -225,7 +306,8 @@ def env_down(directory):
 
 
 if __name__ == '__main__':
-    import sys
+    if len(sys.argv) > 2 and sys.argv[1] == 'run':
+        sys.exit(run_program(sys.argv[2:]))
     if len(sys.argv) != 3 or sys.argv[1] not in ('up', 'down'):
-        sys.exit('usage: winenv.py up|down DIRECTORY')
+        sys.exit('usage: winenv.py run EXE [ARGUMENTS] | up|down DIRECTORY')
     (env_up if sys.argv[1] == 'up' else env_down)(sys.argv[2])

@@ -1,0 +1,29 @@
+#include "ui/InspectHook.h"
+
+namespace tavrelonim::ui {
+
+namespace {
+
+ATOM AnswerAtom(const std::string& answer) { return ::GlobalAddAtomA(("=" + answer).c_str()); }
+
+}  // namespace
+
+LRESULT AnswerInspect(InspectQuery query, const std::string& applicationPrinter, HFONT listFont) {
+    switch (query) {
+        case InspectQuery::ApplicationPrinter:
+            return AnswerAtom(applicationPrinter);
+        case InspectQuery::ListFont: {
+            LOGFONTA font{};
+            if (::GetObjectA(listFont, sizeof font, &font) == 0) {
+                return 0;
+            }
+            return AnswerAtom(std::string(font.lfFaceName) + "|" + std::to_string(font.lfHeight) + "|" +
+                              std::to_string(font.lfWeight) + "|" + std::to_string(font.lfItalic) + "|" +
+                              std::to_string(font.lfUnderline) + "|" + std::to_string(font.lfStrikeOut) + "|" +
+                              std::to_string(font.lfCharSet));
+        }
+    }
+    return 0;
+}
+
+}  // namespace tavrelonim::ui

@@ -1,0 +1,35 @@
+#include "ui/LateBoundApis.h"
+
+namespace tavrelonim::ui {
+
+namespace {
+
+// A function of a DLL the program has loaded already; null where the system lacks it.
+template <class Function>
+Function LoadedFunction(const wchar_t* module, const char* name) noexcept {
+    const HMODULE loaded = ::GetModuleHandleW(module);
+    return loaded != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(loaded, name)))
+                             : nullptr;
+}
+
+}  // namespace
+
+bool SetDefaultDllDirectoriesIfAny(DWORD directoryFlags) noexcept {
+    using Function = BOOL(WINAPI*)(DWORD);
+    static const auto function = LoadedFunction<Function>(L"kernel32.dll", "SetDefaultDllDirectories");
+    return function != nullptr && function(directoryFlags) != FALSE;
+}
+
+UINT GetDpiForWindowIfAny(HWND window) noexcept {
+    using Function = UINT(WINAPI*)(HWND);
+    static const auto function = LoadedFunction<Function>(L"user32.dll", "GetDpiForWindow");
+    return function != nullptr ? function(window) : 0;
+}
+
+bool AdjustWindowRectExForDpiIfAny(RECT& rect, DWORD style, DWORD exStyle, UINT dpi) noexcept {
+    using Function = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    static const auto function = LoadedFunction<Function>(L"user32.dll", "AdjustWindowRectExForDpi");
+    return function != nullptr && function(&rect, style, FALSE, exStyle, dpi) != FALSE;
+}
+
+}  // namespace tavrelonim::ui

@@ -1,0 +1,36 @@
+// What other programs may rely on to find and read the utility's window: its class and caption,
+// its controls' IDs and the inspect message. The window, the test probe and the benchmark driver
+// all take them from here, so none can drift from the others.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <array>
+#include <utility>
+
+namespace tavrelonim::ui {
+
+inline constexpr const wchar_t* kWindowClass = L"TavrelonimMainWindow";
+inline constexpr const wchar_t* kWindowCaption = L"Tavrelonim Controle de quimberatos";
+
+enum class ControlId : int { None = 0, Command1 = 101, Frame1, List1, Label1, Command2 };
+inline constexpr std::array<std::pair<ControlId, const char*>, 5> kControlNames{{
+    {ControlId::Command1, "Command1"},
+    {ControlId::Frame1, "Frame1"},
+    {ControlId::List1, "List1"},
+    {ControlId::Label1, "Label1"},
+    {ControlId::Command2, "Command2"},
+}};
+
+// A message the window answers for probes in other processes: wParam names what is asked, the
+// result is a global atom holding "=" and the answer, which the asker reads and deletes.
+inline constexpr const wchar_t* kInspectMessageName = L"Tavrelonim.Inspect";
+enum class InspectQuery : WPARAM {
+    ApplicationPrinter = 1,  // the program's own current printer
+    ListFont = 2,            // the list's LOGFONT: face|height|weight|italic|underline|strikeout|charset
+};
+
+}  // namespace tavrelonim::ui
