@@ -11,6 +11,9 @@ packages=(
   wine64 xvfb xdotool x11-utils imagemagick cups cups-client cups-bsd
   fonts-wine fonts-liberation
   zip python3 wixl
+  # A 32-bit Wine beside the 64-bit one, to run the x86 build; without the 32-bit CUPS library
+  # its programs would see no printers.
+  wine32:i386 libcups2:i386
 )
 
 missing=()
@@ -23,5 +26,7 @@ echo "install-deps: installing ${missing[*]}" >&2
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 export DEBIAN_FRONTEND=noninteractive
+# The i386 packages come through Debian's multiarch.
+dpkg --print-foreign-architectures | grep -qx i386 || "${sudo_cmd[@]}" dpkg --add-architecture i386
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the native unit tests, the Windows x64 build's unit,
-# binding and end-to-end tests under Wine, and the Windows x86 build (compiled and linked only:
-# this kind of machine cannot execute 32-bit programs).
+# Builds everything and runs every test: the native unit tests, and the Windows x64 and x86
+# builds' unit, binding, end-to-end and installer tests under Wine (64-bit and 32-bit).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -17,8 +16,8 @@ echo "== native unit tests"
 ctest --preset linux
 echo "== native unit tests under ASan/UBSan, and the fuzz targets (30 s each)"
 ctest --preset linux-sanitize
-echo "== Windows x64 under Wine: unit, binding and end-to-end tests"
+echo "== Windows x64 under Wine: unit, binding, end-to-end and installer tests"
 ctest --preset mingw-x64
-echo "== Windows x86: built, linked and its exe checked (32-bit programs cannot run here)"
+echo "== Windows x86 under 32-bit Wine: the same sets"
 ctest --preset mingw-x86
-echo "artifacts (screenshots): build/mingw-x64/artifacts"
+echo "artifacts (screenshots): build/mingw-x64/artifacts, build/mingw-x86/artifacts"
