@@ -1,15 +1,13 @@
 #include "ui/Dpi.h"
 
 #include "ui/LateBoundApis.h"
+#include "ui/Win32Handles.h"
 
 namespace tavrelonim::ui {
 
 int SystemDpi() noexcept {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
-    if (screen != nullptr) {
-        ::ReleaseDC(nullptr, screen);
-    }
+    const WindowDc screen(nullptr);
+    const int dpi = screen.get() != nullptr ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 

@@ -82,34 +82,28 @@ int CaptionWidth(HWND control, const ControlEntry& entry, HFONT font, int dpi) {
     if (entry.caption == nullptr || entry.caption[0] == L'\0') {
         return 0;
     }
-    HDC context = ::GetDC(control);
-    if (context == nullptr) {
+    const WindowDc context(control);
+    if (context.get() == nullptr) {
         return 0;
     }
+    const SelectedObject selection(context.get(), font);
+    // An ampersand marks an access key, unless the control shows it as it stands.
+    const bool showsAmpersands = ::lstrcmpiW(entry.windowClass, L"STATIC") == 0 && (entry.style & SS_NOPREFIX) != 0;
     RECT text{};
-    {
-        const SelectedObject selection(context, font);
-        // An ampersand marks an access key, unless the control shows it as it stands.
-        const bool showsAmpersands = ::lstrcmpiW(entry.windowClass, L"STATIC") == 0 && (entry.style & SS_NOPREFIX) != 0;
-        ::DrawTextW(context, entry.caption, -1, &text,
-                    DT_CALCRECT | DT_SINGLELINE | (showsAmpersands ? DT_NOPREFIX : 0U));
-    }
-    ::ReleaseDC(control, context);
+    ::DrawTextW(context.get(), entry.caption, -1, &text,
+                DT_CALCRECT | DT_SINGLELINE | (showsAmpersands ? DT_NOPREFIX : 0U));
     return (text.right - text.left) + TwipsToPixels(entry.captionMarginTwips, dpi);
 }
 
 // Character height of a font, which is the list's row height as a list box would choose it.
 int TextHeight(HWND window, HFONT font) {
-    HDC context = ::GetDC(window);
-    if (context == nullptr) {
+    const WindowDc context(window);
+    if (context.get() == nullptr) {
         return 0;
     }
+    const SelectedObject selection(context.get(), font);
     TEXTMETRICW metrics{};
-    {
-        const SelectedObject selection(context, font);
-        ::GetTextMetricsW(context, &metrics);
-    }
-    ::ReleaseDC(window, context);
+    ::GetTextMetricsW(context.get(), &metrics);
     return metrics.tmHeight;
 }
 

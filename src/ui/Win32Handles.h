@@ -27,6 +27,25 @@ struct MemoryDcDeleter {
 };
 using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
 
+// A window's device context (the screen's for a null window), released at the end of its scope.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) noexcept : window_(window), context_(::GetDC(window)) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc() {
+        if (context_ != nullptr) {
+            ::ReleaseDC(window_, context_);
+        }
+    }
+
+    [[nodiscard]] HDC get() const noexcept { return context_; }
+
+private:
+    HWND window_;
+    HDC context_;
+};
+
 // Selects a GDI object into a device context and puts the former one back.
 class SelectedObject {
 public:
