@@ -69,6 +69,8 @@ class DefaultTest(e2e.UtilityTest):
         self.keys('Return')
         self.wait_until(lambda: json.loads(self.probe('dialogs') or '[]') == [], what='the box closing')
         self.assertEqual(self.layout()['selected'], 1)  # back at the window, which answers
+        # The mark stays where the system still has the default, not on the selection.
+        self.assertEqual(self.marked_rows(layout), [layout['entries'].index('Escritorio_A')])
         self.assertEqual(self.device_line(), before)
         self.assertEqual(self.probe('inspect', 'printer'), printer_before)
 
