@@ -86,6 +86,6 @@ inline constexpr COLORREF kListTextColour = RGB(128, 128, 128);
 inline constexpr COLORREF kListBackColour = RGB(255, 255, 255);
 // Every row keeps a margin at its left, as wide as the row is high, where the default printer's
 // row shows its check mark; the name follows after a small gap.
-inline constexpr int kListTextGapPixels = 2;
+inline constexpr int kListTextGapTwips = 30;
 
 }  // namespace tavrelonim::ui

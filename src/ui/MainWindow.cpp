@@ -404,8 +404,9 @@ void MainWindow::DrawListRow(const DRAWITEMSTRUCT& item) const {
         }
         const int margin = row.bottom - row.top;
         const SelectedObject font(context, listFont_.get());
-        ::ExtTextOutW(context, row.left + margin + kListTextGapPixels, row.top, ETO_OPAQUE | ETO_CLIPPED, &row,
-                      name.c_str(), static_cast<UINT>(name.size()), nullptr);
+        const int gap = TwipsToPixels(kListTextGapTwips, DpiForWindow(item.hwndItem));
+        ::ExtTextOutW(context, row.left + margin + gap, row.top, ETO_OPAQUE | ETO_CLIPPED, &row, name.c_str(),
+                      static_cast<UINT>(name.size()), nullptr);
         if (static_cast<int>(item.itemID) == markedRow_) {
             DrawCheckMark(context, {row.left, row.top, row.left + margin, row.bottom}, text);
         }
