@@ -35,7 +35,6 @@ class BadInputTest(e2e.UtilityTest):
         time.sleep(0.5)
 
     def test_unusual_names_and_values(self):
-        self.keep_printer_ports()
         self.import_values(SPECIAL)
         layout = self.start(expect_entries=3 + len(SPECIAL))
         # Untrimmed, beyond ASCII, in the section's order.
@@ -58,7 +57,6 @@ class BadInputTest(e2e.UtilityTest):
             self.assertEqual(self.profile('windows', 'Device'), before)
 
     def test_the_windows_section_absent_at_start(self):
-        self.keep_printer_ports()
         self.wine.reg_delete(winenv.WINDOWS_KEY)
         layout = self.start(expect_entries=3)
         self.wine.reg_delete(winenv.WINDOWS_KEY)  # whatever the start wrote of it
@@ -70,7 +68,6 @@ class BadInputTest(e2e.UtilityTest):
 
     def test_three_thousand_printers_are_listed_whole_and_in_order(self):
         many = {f'Impressora {i:04d} do andar {i % 7}': 'wineps.drv,CUPS:Escritorio_A,15,45' for i in range(3000)}
-        self.keep_printer_ports()
         self.import_values(many)
         started = time.monotonic()
         layout = self.start(expect_entries=3003)

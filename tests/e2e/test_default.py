@@ -114,7 +114,6 @@ class DefaultTest(e2e.UtilityTest):
                     self.keys('alt+c')  # nothing selected: nothing written
                     time.sleep(1)
                 self.assertEqual(self.wine.reg_dword(winenv.WINDOWS_KEY, mode), after)
-        self.wine.reg_delete(winenv.WINDOWS_KEY, mode)
 
     def test_a_hung_window_on_the_desktop_does_not_hang_a_request(self):
         self.others.append(self.wine.start(self.probe_exe, 'hang', '90'))

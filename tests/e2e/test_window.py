@@ -30,7 +30,6 @@ class WindowTest(e2e.UtilityTest):
         self.screenshot('window')
 
     def test_a_key_of_only_spaces_gives_no_entry(self):
-        self.keep_printer_ports()
         self.wine.reg_add(winenv.PRINTER_PORTS_KEY, '   ', 'wineps.drv,CUPS:Nada,15,45')
         layout = self.start(expect_entries=3)
         self.assertIn('   ', self.wine.reg_values(winenv.PRINTER_PORTS_KEY))

@@ -160,9 +160,11 @@ class Wine:
                 raise
             out.seek(0)
             err.seek(0)
+            said = out.read().decode('utf-8', errors='replace')
             if check and code != 0:
-                raise RuntimeError(f'{argv} exited {code}: {err.read().decode(errors="replace")}')
-            return out.read().decode('utf-8', errors='replace')
+                # Wine's console programs report their errors on standard output.
+                raise RuntimeError(f'{argv} exited {code}: {said.strip()} {err.read().decode(errors="replace")}')
+            return said
 
     def start(self, *argv, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL):
         return subprocess.Popen([loader_for(argv[0]), *map(str, argv)], env=self.env, stdin=stdin, stdout=stdout,
@@ -202,8 +204,20 @@ class Wine:
         return values
 
     def kill_all(self):
+        """Ends every program and the wineserver; once it has gone, its registry is on disk."""
         subprocess.run([WINESERVER, '-k'], env=self.env, capture_output=True)
         subprocess.run([WINESERVER, '-w'], env=self.env, capture_output=True, timeout=30)
+
+    def keep_user_registry(self, snapshot):
+        """Copies the current user's registry (HKCU) aside, with Wine stopped."""
+        self.kill_all()
+        shutil.copyfile(self.prefix / 'user.reg', snapshot)
+
+    def restore_user_registry(self, snapshot):
+        """Puts HKCU back as it was kept, whatever a program or a test did to it since. Files, not
+        reg.exe: nothing in Wine has to run, so nothing of Wine's can fail halfway."""
+        self.kill_all()
+        shutil.copyfile(snapshot, self.prefix / 'user.reg')
 
     def init(self):
         """Makes the prefix, once: Wine's own fonts, one virtual desktop for every program, Arial
@@ -288,8 +302,11 @@ def env_up(directory):
         for pid in (display_pid, cups_pid):
             stop_pid(pid)
         raise
+    # The profile as Wine leaves it when it first meets the printers: every test starts from it.
+    wine.keep_user_registry(directory / 'user.reg.fresh')
     state = {'cups_server': cups, 'display': display, 'prefix': str(directory / 'prefix'),
-             'pids': [display_pid, cups_pid], 'printers': list(SAMPLE_PRINTERS)}
+             'pids': [display_pid, cups_pid], 'printers': list(SAMPLE_PRINTERS),
+             'fresh_user_registry': str(directory / 'user.reg.fresh')}
     (directory / 'env.json').write_text(json.dumps(state))
     return state
 
