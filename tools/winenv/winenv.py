@@ -319,6 +319,8 @@ def env_down(directory):
     Wine(state['prefix'], state['display'], state['cups_server']).kill_all()
     for pid in state['pids']:
         stop_pid(pid)
+    # Over a gigabyte (Wine copies its libraries into a prefix), and up always makes a new one.
+    shutil.rmtree(state['prefix'], ignore_errors=True)
     state_file.unlink()
 
 
