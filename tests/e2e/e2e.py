@@ -12,14 +12,9 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / 'tools' / 'winenv'))
 import winenv  # noqa: E402
 
-TWIPS_PER_INCH = 1440
 LIST_BORDER = 2  # WS_EX_CLIENTEDGE
 # The window's control IDs by name, as the probe reads them from the window's contract.
 ID = {}
-
-
-def twips(value, dpi):
-    return (value * dpi + TWIPS_PER_INCH // 2) // TWIPS_PER_INCH
 
 
 class Probe:
@@ -127,6 +122,15 @@ class UtilityTest(unittest.TestCase):
         except subprocess.TimeoutExpired:
             self.fail(f'the utility was still running {seconds} s later')
 
+    def start_other(self, name, *argv):
+        """Another program's window (the probe's hang, slow or listen), kept until the test ends;
+        gives the file its output goes to, once it has said it is ready."""
+        said = self.env_dir / f'{name}.txt'
+        with open(said, 'wb') as out:
+            self.others.append(self.wine.start(self.probe_exe, *argv, stdout=out))
+        self.wait_until(lambda: 'ready' in said.read_text(), seconds=30, what=f'the {name} window')
+        return said
+
     # Input, in X coordinates of the virtual desktop.
     def desktop_origin(self):
         out = subprocess.run(['xdotool', 'search', '--name', 'Wine desktop'], env=self.xenv, capture_output=True,
@@ -183,8 +187,10 @@ class UtilityTest(unittest.TestCase):
         return time.monotonic() - started
 
     def keys(self, *keys):
-        # Keys go to the window under the pointer: rest it on the utility's client area first.
-        layout = self.layout()
+        # Keys reach the utility only once it (or a box it owns) is active, which comes a moment
+        # after it is shown; and they go to the window under the pointer: rest it on the client area.
+        layout = self.wait_until(lambda: (lambda now: now if now.get('active') else None)(self.layout()),
+                                 what='the utility being active')
         x, y = layout['client_origin']
         ox, oy = self.desktop_origin()
         subprocess.run(['xdotool', 'mousemove', str(ox + x + 600), str(oy + y + 290)], env=self.xenv, check=True)

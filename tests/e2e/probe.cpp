@@ -4,7 +4,9 @@
 //   probe serve     answers commands from standard input, one line each, arguments separated by
 //                   tabs, with one line each on standard output:
 //     ids                          the window's control IDs (JSON)
-//     layout                       the window, every control, focus and the list's entries (JSON)
+//     constants                    the product's bounds that tests judge by (JSON)
+//     layout                       the window, every control, focus, whether it is active, and the
+//                                  list's entries (JSON)
 //     inspect printer|font         what the window answers to its inspect message
 //     resolve-font FACE H W TEXT   the face, weight and height GDI really uses for such a font,
 //                                  and the text's width in it (JSON)
@@ -17,7 +19,8 @@
 //
 // Other programs' windows, each a process of its own:
 //   probe hang SECONDS           a top-level window whose thread stops answering
-//   probe slow MILLISECONDS      a top-level window that takes this long over every settings notice
+//   probe slow MILLISECONDS      a top-level window that takes this long over every settings notice,
+//                                then prints "end" and the Device line
 //   probe listen SECONDS         a top-level window that prints the Device line at each notice naming "windows"
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -30,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/BackgroundBroadcast.h"
 #include "ui/WindowContract.h"
 
 namespace {
@@ -132,6 +136,12 @@ std::string Ids() {
     return out + "}";
 }
 
+// Whether keys typed now reach the window: it, or a box it owns, is in the foreground.
+bool IsActive(HWND window) {
+    const HWND foreground = GetForegroundWindow();
+    return foreground != nullptr && GetAncestor(foreground, GA_ROOTOWNER) == window;
+}
+
 std::string Layout() {
     HWND window = FindUtility(1000);
     if (window == nullptr) {
@@ -152,6 +162,7 @@ std::string Layout() {
         Cat("{\"found\":true,\"caption\":", Json(Utf8(WindowText(window))), ",\"client\":[", Num(client.right), ",",
             Num(client.bottom), "],\"client_origin\":[", Num(clientOrigin.x), ",", Num(clientOrigin.y),
             "],\"dpi\":", Num(dpi), ",\"visible\":", Num(IsWindowVisible(window) ? 1 : 0),
+            ",\"active\":", Num(IsActive(window) ? 1 : 0),
             ",\"focus\":", Num(thread.hwndFocus ? GetDlgCtrlID(thread.hwndFocus) : 0), ",\"controls\":[");
     // Every descendant in z-order, depth first.
     bool first = true;
@@ -171,8 +182,7 @@ std::string Layout() {
                    ",\"class\":", Json(Utf8(ClassOf(child))), ",\"text\":", Json(Utf8(WindowText(child))),
                    ",\"rect\":", RectJson(child), ",\"screen\":[", Num(screen.left), ",", Num(screen.top), ",",
                    Num(screen.right - screen.left), ",", Num(screen.bottom - screen.top),
-                   "],\"style\":", Num(GetWindowLongW(child, GWL_STYLE)),
-                   ",\"exstyle\":", Num(GetWindowLongW(child, GWL_EXSTYLE)), "}");
+                   "],\"style\":", Num(GetWindowLongW(child, GWL_STYLE)), "}");
         first = false;
         if (ClassOf(child) == L"ListBox") {
             list = child;
@@ -202,22 +212,30 @@ std::string Layout() {
     return out + "}";
 }
 
+// Whether a dialog shows an icon: a static control of the icon kind that holds one. A message
+// box without an icon may still have the control, empty and hidden.
+bool ShowsIcon(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (ClassOf(child) == L"Static" && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+            SendMessageW(child, STM_GETICON, 0, 0) != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 BOOL CALLBACK CollectDialog(HWND window, LPARAM out) {
     if (ClassOf(window) != L"#32770" || !IsWindowVisible(window)) {
         return TRUE;
     }
     auto& text = *reinterpret_cast<std::string*>(out);
-    RECT rect;
-    GetWindowRect(window, &rect);
-    text +=
-        Cat(text.empty() ? "" : ",", "{\"title\":", Json(Utf8(WindowText(window))), ",\"screen\":[", Num(rect.left),
-            ",", Num(rect.top), ",", Num(rect.right - rect.left), ",", Num(rect.bottom - rect.top), "],\"texts\":[");
+    text += Cat(text.empty() ? "" : ",", "{\"texts\":[");
     bool first = true;
     for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         text += Cat(first ? "" : ",", Json(Utf8(WindowText(child))));
         first = false;
     }
-    text += Cat("],\"icon\":", Num(GetDlgItem(window, 0x14) != nullptr ? 1 : 0), "}");
+    text += Cat("],\"icon\":", Num(ShowsIcon(window) ? 1 : 0), "}");
     return TRUE;
 }
 
@@ -286,6 +304,10 @@ std::string Answer(const std::vector<std::string>& words) {
     const auto argument = [&words](std::size_t i) { return i < words.size() ? words[i] : std::string(); };
     if (command == "ids") {
         return Ids();
+    }
+    if (command == "constants") {
+        return Cat("{\"broadcast_finish_ms\":", Num(tavrelonim::platform::BackgroundBroadcast::kFinishMilliseconds),
+                   "}");
     }
     if (command == "layout") {
         return Layout();
@@ -359,6 +381,11 @@ LRESULT CALLBACK SlowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM 
         delay = static_cast<DWORD>(reinterpret_cast<INT_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
     } else if (message == WM_WININICHANGE) {
         Sleep(delay);
+        // What the Device line was by the time this window let the notice go.
+        char device[1024] = {};
+        GetProfileStringA("windows", "Device", "", device, sizeof device);
+        std::printf("end %s\n", device);
+        std::fflush(stdout);
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

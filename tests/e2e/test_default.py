@@ -13,6 +13,21 @@ class DefaultTest(e2e.UtilityTest):
         super().setUp()
         self.wine.reg_add(winenv.WINDOWS_KEY, 'Device', 'Escritorio_A,wineps.drv,CUPS:Escritorio_A')
 
+    def fresh_start(self):
+        """Every Wine program ended and the profile as each test starts with it."""
+        self.kill_all()
+        self.setUp()
+
+    def after_alt_c(self):
+        """Alt+C, pressed with the focus elsewhere, and handled: the access key moves the focus to
+        Command1 and clicks it in one go, and a question the window's thread answers after that
+        (the layout asks the list) comes only once the click's handler has returned."""
+        self.keys('Tab')
+        self.wait_until(lambda: self.layout()['focus'] == ID['List1'], what='the focus on the list')
+        self.keys('alt+c')
+        self.wait_until(lambda: self.layout()['focus'] == ID['Command1'], what='Alt+C reaching Command1')
+        return self.layout()
+
     def expected_line(self, name):
         return f'{name},wineps.drv,CUPS:{name}'
 
@@ -27,6 +42,7 @@ class DefaultTest(e2e.UtilityTest):
         self.screenshot('after-click')
 
     def test_the_down_key_makes_the_next_entry_the_default(self):
+        self.wine.reg_add(winenv.WINDOWS_KEY, 'Device', 'Outra,winspool,Ne00:')  # no entry's line yet
         layout = self.start(expect_entries=3)
         self.click_entry(layout, 0)
         self.wait_until(lambda: self.device_line() == self.expected_line(layout['entries'][0]), what='first')
@@ -39,8 +55,7 @@ class DefaultTest(e2e.UtilityTest):
         self.start(expect_entries=3)
         before = self.device_line()
         printer_before = self.probe('inspect', 'printer')
-        self.keys('alt+c')
-        time.sleep(1)
+        self.assertEqual(self.after_alt_c()['selected'], -1)
         self.assertEqual(self.device_line(), before)
         self.assertEqual(self.probe('inspect', 'printer'), printer_before)
         self.assertEqual(self.layout()['focus'], ID['Command1'])
@@ -100,7 +115,7 @@ class DefaultTest(e2e.UtilityTest):
         for version, before, writes, after in (('win10', 0, True, 1), ('win10', None, True, 1),
                                                ('win10', 0, False, 0), ('win7', None, True, None)):
             with self.subTest(version=version, before=before, writes=writes):
-                self.kill_all()
+                self.fresh_start()  # nothing an earlier subtest wrote can make this one's wait true
                 self.wine.reg_add(r'HKCU\Software\Wine', 'Version', version)
                 self.wine.reg_delete(winenv.WINDOWS_KEY, mode)
                 if before is not None:
@@ -111,55 +126,57 @@ class DefaultTest(e2e.UtilityTest):
                     self.wait_until(lambda: self.device_line() == self.expected_line(layout['entries'][2]),
                                     what='the Device line')
                 else:
-                    self.keys('alt+c')  # nothing selected: nothing written
-                    time.sleep(1)
+                    self.after_alt_c()  # nothing selected: nothing written
+                    self.assertEqual(self.device_line(), self.expected_line('Escritorio_A'))
                 self.assertEqual(self.wine.reg_dword(winenv.WINDOWS_KEY, mode), after)
 
     def test_a_hung_window_on_the_desktop_does_not_hang_a_request(self):
-        self.others.append(self.wine.start(self.probe_exe, 'hang', '90'))
+        self.start_other('hung', 'hang', '90')
         layout = self.start(expect_entries=3)
         name = layout['entries'][2]
         started = time.monotonic()
         self.click_entry(layout, 2)
         self.wait_until(lambda: self.device_line() == self.expected_line(name), seconds=20, what='the Device line')
+        # The window's own answer: it would give none while a notice held its thread.
         self.wait_until(lambda: self.probe('inspect', 'printer') == name, seconds=20, what='the request ending')
-        elapsed = time.monotonic() - started
-        print(f'\n  request with a hung window on the desktop: {elapsed:.2f} s to its end')
-        self.assertLess(elapsed, 15)
+        print(f'\n  request with a hung window on the desktop: {time.monotonic() - started:.2f} s to its end')
 
     def test_a_slow_program_never_freezes_the_window_and_the_last_write_is_announced(self):
-        # The slow program takes 20 s over each notice; its thread has two top-level windows (its
-        # own and its input-method window), each waited for in turn up to the notice's bound. The
-        # listener prints the Device line as it is when each notice reaches it.
-        heard = self.env_dir / 'listener.txt'
-        with open(heard, 'wb') as out:
-            self.others.append(self.wine.start(self.probe_exe, 'listen', '120', stdout=out))
-        self.others.append(self.wine.start(self.probe_exe, 'slow', '20000'))
+        # The slow program takes 2.8 s over each notice, within the notice's bound of 3 s a window,
+        # so every notice waits for it. It prints the Device line as it is when it lets a notice
+        # go, and so does the listener as each notice reaches it.
+        heard = self.start_other('listener', 'listen', '120')
+        slow = self.start_other('slow', 'slow', '2800')
         layout = self.start(expect_entries=3)
-        self.wait_until(lambda: 'ready' in heard.read_text(), what='the listener')
         second = layout['entries'][1]
 
         started = time.monotonic()
         self.click_entry(layout, 0)
         self.keys('Down')
         self.wait_until(lambda: self.device_line() == self.expected_line(second), what='the second printer')
-        reached = time.monotonic() - started
-        print(f'\n  a click then Down, beside a slow program: the second printer in {reached:.2f} s')
-        self.assertLess(reached, 3)  # a notice held up by the slow program would take 6 s
+        print(f'\n  a click then Down, beside a slow program: the second printer in {time.monotonic() - started:.2f} s')
         self.assertEqual(self.layout()['selected'], 1)
+        # Down was handled while the slow program still held the first notice: a window waiting
+        # for its own notice would have handled it only after the slow program let go.
+        ends = lambda: [line[4:] for line in slow.read_text().splitlines() if line.startswith('end ')]
+        self.wait_until(ends, what='the slow program letting the first notice go')
+        self.assertEqual(ends()[0], self.expected_line(second))
 
         # Closed while the first notice is still out: the window goes at once, the process once
-        # the notices have gone out, within its bound.
-        closing = time.monotonic()
+        # the notices have gone out, within its bound counted from the window's close.
         self.keys('alt+f')
-        self.assertEqual(self.probe('wait-closed', '2'), 'closed')
-        self.wait_exit(seconds=15)
-        ended = time.monotonic() - closing
-        print(f'  closed with a notice out: the process ended {ended:.2f} s after Alt+F')
-        self.assertLess(ended, 11)
+        self.assertEqual(self.probe('wait-closed', '5'), 'closed')
+        closed = time.monotonic()
+        self.assertIsNone(self.process.poll(), 'the process ended with its window, a notice still due')
+        finish = json.loads(self.probe('constants'))['broadcast_finish_ms'] / 1000
+        self.wait_exit(seconds=finish + 5)
+        ended = time.monotonic() - closed
+        print(f'  closed with a notice out: the process ended {ended:.2f} s after its window')
+        self.assertLessEqual(ended, finish + 2)  # the bound, and Wine's own ending of a process
+        # One notice for the click, one more for Down, which was due while the first was out.
         notices = heard.read_text().split()[1:]
         print(f'  notices heard: {notices}')
-        self.assertIn(len(notices), (1, 2))  # the first, and one more for every later write
+        self.assertEqual(len(notices), 2)
         self.assertEqual(notices[-1], self.expected_line(second))
 
 

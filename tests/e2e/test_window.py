@@ -1,21 +1,23 @@
 """The window: its list of the profile's printers, its layout and captions, focus and closing."""
 import json
 import subprocess
-import time
 
 import e2e
 import winenv
-from e2e import ID, twips
+from e2e import ID
 
-# Control, parent (None: the window), class, caption, rectangle in twips: the window's table.
+# Control, parent (None: the window), class, caption, rectangle in pixels at 96 DPI (the table's
+# twips, 15 to a pixel).
 TABLE = [
-    ('Command1', None, 'Button', '&Como Padrão', (7800, 1680, 1335, 855)),
-    ('Frame1', None, 'Button', '', (0, 0, 7575, 4455)),
-    ('Label1', 'Frame1', 'Static', 'Lista das quimberatos', (120, 240, 1500, 195)),
-    ('List1', 'Frame1', 'ListBox', '', (120, 480, 7335, 3855)),
-    ('Command2', None, 'Button', '&Fechar', (7800, 120, 1335, 855)),
+    ('Command1', None, 'Button', '&Como Padrão', [520, 112, 89, 57]),
+    ('Frame1', None, 'Button', '', [0, 0, 505, 297]),
+    ('Label1', 'Frame1', 'Static', 'Lista das quimberatos', [8, 16, 100, 13]),
+    ('List1', 'Frame1', 'ListBox', '', [8, 32, 489, 257]),
+    ('Command2', None, 'Button', '&Fechar', [520, 8, 89, 57]),
 ]
-WINDOW_FONT = ('MS Sans Serif', 8)  # every control but the list
+CLIENT = [622, 305]
+WINDOW_FONT = ('MS Sans Serif', -11)  # 8 pt at 96 DPI; every control but the list
+LIST_FONT = ('Arial', -12, 700)  # 9 pt bold at 96 DPI
 
 
 class WindowTest(e2e.UtilityTest):
@@ -38,25 +40,27 @@ class WindowTest(e2e.UtilityTest):
 
     def test_layout_captions_and_list_font_follow_the_table(self):
         layout = self.start(expect_entries=3)
-        dpi = layout['dpi']
+        self.assertEqual(layout['dpi'], 96)  # the rectangles below are the table's at 96 DPI
         self.assertEqual(layout['caption'], 'Tavrelonim Controle de quimberatos')
-        self.assertEqual(layout['client'], [twips(9330, dpi), twips(4575, dpi)])
-        face, points = WINDOW_FONT
-        for name, parent, window_class, caption, (left, top, width, height) in TABLE:
+        self.assertEqual(layout['client'], CLIENT)
+        face, height = WINDOW_FONT
+        for name, parent, window_class, caption, rect in TABLE:
             with self.subTest(control=name):
                 control = self.control(layout, ID[name])
                 self.assertEqual(control['parent'], ID[parent] if parent else 0)
                 self.assertEqual(control['class'], window_class)
                 self.assertEqual(control['text'], caption)
-                expected_width = twips(left + width, dpi) - twips(left, dpi)
+                expected = list(rect)
                 if window_class == 'Static':
                     # Widened to show its caption whole in the face the system gives, within its parent.
-                    measured = json.loads(self.probe('resolve-font', face, -((points * dpi + 36) // 72), 400, caption))
-                    parent_width = self.control(layout, ID[parent])['rect'][2] if parent else layout['client'][0]
-                    expected_width = max(expected_width, min(measured['width'], parent_width - twips(left, dpi)))
-                self.assertEqual(control['rect'], [twips(left, dpi), twips(top, dpi), expected_width,
-                                                   twips(top + height, dpi) - twips(top, dpi)])
-        self.assertEqual(self.probe('inspect', 'font'), f'Arial|{-((9 * dpi + 36) // 72)}|700|0|0|0|0')
+                    measured = json.loads(self.probe('resolve-font', face, height, 400, caption))
+                    parent_width = self.control(layout, ID[parent])['rect'][2] if parent else CLIENT[0]
+                    expected[2] = max(rect[2], min(measured['width'], parent_width - rect[0]))
+                self.assertEqual(control['rect'], expected)
+        face, height, weight = LIST_FONT
+        self.assertEqual(self.probe('inspect', 'font'), f'{face}|{height}|{weight}|0|0|0|0')
+        # A row is as high as the list's font, measured here in a font the probe makes itself.
+        self.assertEqual(layout['item_height'], json.loads(self.probe('resolve-font', face, height, weight, 'x'))['height'])
         # The label comes just before the list, which names the list for screen readers; the list is
         # drawn by the window with rows of one height and keeps its strings.
         order = [control['id'] for control in layout['controls']]
@@ -96,8 +100,8 @@ class WindowTest(e2e.UtilityTest):
     def test_a_click_on_fechar_ends_the_program(self):
         layout = self.start(expect_entries=3)
         self.click_control(layout, ID['Command2'])
-        self.assertEqual(self.wait_exit(), 0)
         self.assertEqual(self.probe('wait-closed', '5'), 'closed')
+        self.assertEqual(self.wait_exit(), 0)
 
     def test_closing_by_the_frame_ends_the_program(self):
         layout = self.start(expect_entries=3)

@@ -11,9 +11,13 @@ check "dynamic base" $((flags & 0x40))
 check "NX compatible" $((flags & 0x100))
 [ "$arch" = x64 ] && check "high-entropy VA" $((flags & 0x20))
 system='^(kernel32|user32|gdi32|comctl32|winspool\.drv|msvcrt|advapi32)(\.dll)?$'
+imports=0
 while read -r dll; do
+  imports=$((imports + 1))
   if grep -qiE "$system" <<<"$dll"; then echo "ok: imports $dll"; else echo "FAIL: imports $dll"; failed=1; fi
 done < <(awk '/DLL Name:/ {print $3}' <<<"$headers")
+# Every Windows program imports kernel32 at least: none listed means the imports were not read.
+check "imports listed" "$imports"
 size=$(stat -c %s "$exe")
 echo "size: $size bytes"
 check "under 512 KiB" $((size < 524288))
