@@ -162,8 +162,8 @@ class DefaultTest(e2e.UtilityTest):
         self.wait_until(ends, what='the slow program letting the first notice go')
         self.assertEqual(ends()[0], self.expected_line(second))
 
-        # Closed while the first notice is still out: the window goes at once, the process once
-        # the notices have gone out, within its bound counted from the window's close.
+        # Closed while the second notice, due when the first ended, is out: the window goes at
+        # once, the process once it has gone round, within its bound counted from the window's close.
         self.keys('alt+f')
         self.assertEqual(self.probe('wait-closed', '5'), 'closed')
         closed = time.monotonic()
