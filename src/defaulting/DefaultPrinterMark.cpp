@@ -1,6 +1,6 @@
 #include "defaulting/DefaultPrinterMark.h"
 
-#include <algorithm>
+#include <string_view>
 
 namespace tavrelonim::defaulting {
 
@@ -11,18 +11,29 @@ int DefaultPrinterRow(platform::Platform& platform, const printerlist::PrinterLi
     }
     const int count = list.Count();
     for (int row = 0; row < count; ++row) {
-        if (platform.lstrcmpiA(list.EntryAt(row), *defaultPrinter) == 0) {
+        if (platform.CompareStringOrdinal(list.EntryAt(row), *defaultPrinter, true) == platform::kCstrEqual) {
             return row;
         }
     }
     return -1;
 }
 
-bool NoticeMayChangeDefaultPrinter(std::optional<std::string_view> section) noexcept {
-    constexpr std::string_view kWindows = "windows";
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return !section || std::equal(section->begin(), section->end(), kWindows.begin(), kWindows.end(),
-                                  [&lower](char a, char b) { return lower(a) == b; });
+bool NoticeMayChangeDefaultPrinter(const NoticeSection& section) noexcept {
+    if (section.value <= kLargestIntegerArgument) {
+        return true;
+    }
+    // Character by character up to the terminator, stopping at the first difference: never more
+    // than the 8 characters of "windows" and its NUL, and never past the end of a shorter text.
+    const auto* text = reinterpret_cast<const wchar_t*>(section.value);  // NOLINT(performance-no-int-to-ptr)
+    constexpr std::wstring_view kWindows = L"windows";
+    for (std::size_t i = 0; i <= kWindows.size(); ++i) {
+        const wchar_t want = i < kWindows.size() ? kWindows[i] : L'\0';
+        const wchar_t got = text[i] >= L'A' && text[i] <= L'Z' ? static_cast<wchar_t>(text[i] - L'A' + L'a') : text[i];
+        if (got != want) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace tavrelonim::defaulting

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "printerlist/PrinterListLoading.h"
@@ -99,9 +100,14 @@ void MarkDefaultBySpooler(const DefaultingContext& context) {
         return;
     }
 
+    std::optional<std::string> name = ReadAnsiStringAt(info.pPrinterName, buffer);
+    std::optional<std::string> port = ReadAnsiStringAt(info.pPortName, buffer);
+    if (!name || !port) {
+        return;  // written back, a cut string would blank the printer's name or port
+    }
     const platform::PrinterInfo5 record{
-        ReadAnsiStringAt(info.pPrinterName, buffer),
-        ReadAnsiStringAt(info.pPortName, buffer),
+        std::move(*name),
+        std::move(*port),
         // The default flag joins the printer's other attributes; clearing them would change its setup.
         info.Attributes | platform::kPrinterAttributeDefault,
         info.DeviceNotSelectedTimeout,
@@ -115,17 +121,19 @@ void MarkDefaultBySpooler(const DefaultingContext& context) {
     }
 }
 
-std::string ReadAnsiStringAt(const char* address, std::span<const std::byte> buffer) {
-    if (address == nullptr || !LiesWithin(address, buffer)) {
-        return {};
+std::optional<std::string> ReadAnsiStringAt(const char* address, std::span<const std::byte> buffer) {
+    if (address == nullptr) {
+        return std::string();
+    }
+    if (!LiesWithin(address, buffer)) {
+        return std::nullopt;
     }
     const auto offset = static_cast<std::size_t>(reinterpret_cast<const std::byte*>(address) - buffer.data());
-    const std::size_t searchable = std::min(kAnsiStringLimit, buffer.size() - offset);
-    const void* nul = std::memchr(address, '\0', searchable);
+    const void* nul = std::memchr(address, '\0', buffer.size() - offset);
     if (nul == nullptr) {
-        return {};
+        return std::nullopt;
     }
-    return {address, static_cast<const char*>(nul)};
+    return std::string(address, static_cast<const char*>(nul));
 }
 
 std::string SetPrinterFailedMessage(std::uint32_t lastError) {

@@ -17,8 +17,6 @@ namespace tavrelonim::defaulting {
 inline constexpr std::uint32_t kBroadcastTimeoutMilliseconds = 3000;
 // The first major version of Windows that may manage the default printer by itself.
 inline constexpr std::uint32_t kFirstVersionManagingDefault = 10;
-// ReadAnsiStringAt's limit: a string that does not end within this many bytes reads as empty.
-inline constexpr std::size_t kAnsiStringLimit = 512;
 // An information size past this is not a printer record; the request ends as if the call failed.
 inline constexpr std::uint32_t kPrinterInfoSizeLimit = 1024 * 1024;
 
@@ -48,9 +46,10 @@ void WriteDefaultDeviceLine(platform::Platform& platform, const std::string& pri
 // The spooler strategy: sets the default flag in the printer's level-5 attributes.
 void MarkDefaultBySpooler(const DefaultingContext& context);
 
-// The text at address, read only within the bytes that remain of the buffer it lies in. Empty
-// when it does not end within kAnsiStringLimit bytes (or before the buffer ends).
-[[nodiscard]] std::string ReadAnsiStringAt(const char* address, std::span<const std::byte> buffer);
+// The text at address, read only within the bytes that remain of the buffer it lies in; empty
+// for a null address. None when it does not end before the buffer does, or lies outside it: such
+// a record cannot be written back without losing what the spooler holds.
+[[nodiscard]] std::optional<std::string> ReadAnsiStringAt(const char* address, std::span<const std::byte> buffer);
 
 [[nodiscard]] std::string SetPrinterFailedMessage(std::uint32_t lastError);
 

@@ -1,5 +1,6 @@
 #include "platform/BackgroundBroadcast.h"
 
+#include <array>
 #include <stdexcept>
 #include <utility>
 
@@ -31,68 +32,66 @@ UniqueHandle NewEvent(bool manualReset, bool signalled) {
 
 }  // namespace
 
+void SendBroadcastNow(const BroadcastArguments& arguments) noexcept {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(HWND_BROADCAST, arguments.message, arguments.wParam,
+                          reinterpret_cast<LPARAM>(arguments.text.c_str()), arguments.flags,
+                          arguments.timeoutMilliseconds, &result);
+}
+
 // What the window's thread and the worker share; the worker keeps it alive for as long as it runs.
 struct BackgroundBroadcast::Shared {
+    explicit Shared(BroadcastSender senderToUse) : sender(senderToUse) {}
+
+    BroadcastSender sender;
     SRWLOCK lock = SRWLOCK_INIT;
     defaulting::NoticeCoalescing coalescing;  // under lock
-    struct Arguments {
-        std::uint32_t message = 0;
-        std::uintptr_t wParam = 0;
-        std::string text;
-        std::uint32_t flags = 0;
-        std::uint32_t timeoutMilliseconds = 0;
-    } arguments;          // under lock: the latest asked for
-    bool ending = false;  // under lock
+    BroadcastArguments arguments;  // under lock: the latest asked for, until the worker takes them
+    bool ending = false;           // under lock
     UniqueHandle wake = NewEvent(false, false);
     UniqueHandle idle = NewEvent(true, true);  // set while none is out or due
 };
 
 namespace {
 
+// Nothing in here can throw: the arguments are moved out, never copied, so no allocation can
+// fail and end the worker with its broadcast still marked out.
 DWORD WINAPI SendBroadcasts(LPVOID parameter) noexcept {
     // The worker's own reference to what it shares, handed over at its start.
     const std::unique_ptr<std::shared_ptr<BackgroundBroadcast::Shared>> handedOver(
         static_cast<std::shared_ptr<BackgroundBroadcast::Shared>*>(parameter));
     BackgroundBroadcast::Shared& shared = **handedOver;
-    try {
-        for (;;) {
-            ::WaitForSingleObject(shared.wake.get(), INFINITE);
-            for (bool again = true; again;) {
-                BackgroundBroadcast::Shared::Arguments arguments;
-                {
-                    const ExclusiveLock lock(shared.lock);
-                    if (shared.coalescing.Idle()) {
-                        if (shared.ending) {
-                            return 0;
-                        }
-                        break;
-                    }
-                    arguments = shared.arguments;
-                }
-                DWORD_PTR result = 0;
-                ::SendMessageTimeoutA(HWND_BROADCAST, arguments.message, arguments.wParam,
-                                      reinterpret_cast<LPARAM>(arguments.text.c_str()), arguments.flags,
-                                      arguments.timeoutMilliseconds, &result);
+    for (;;) {
+        ::WaitForSingleObject(shared.wake.get(), INFINITE);
+        for (bool again = true; again;) {
+            BroadcastArguments arguments;
+            {
                 const ExclusiveLock lock(shared.lock);
-                again = shared.coalescing.Ended();
-                if (!again) {
-                    ::SetEvent(shared.idle.get());
+                if (shared.coalescing.Idle()) {
+                    if (shared.ending) {
+                        return 0;
+                    }
+                    break;
                 }
+                // A due broadcast always comes with the arguments of the Send that made it due.
+                arguments = std::move(shared.arguments);
+            }
+            shared.sender(arguments);
+            const ExclusiveLock lock(shared.lock);
+            again = shared.coalescing.Ended();
+            if (!again) {
+                ::SetEvent(shared.idle.get());
             }
         }
-    } catch (...) {
-        // Nothing leaves the thread; a worker that cannot go on leaves the rest unsent.
-        ::SetEvent(shared.idle.get());
-        return 1;
     }
 }
 
 }  // namespace
 
-BackgroundBroadcast::BackgroundBroadcast() : shared_(std::make_shared<Shared>()) {}
+BackgroundBroadcast::BackgroundBroadcast(BroadcastSender sender) : shared_(std::make_shared<Shared>(sender)) {}
 
 BackgroundBroadcast::~BackgroundBroadcast() {
-    if (worker_ == nullptr) {
+    if (worker_ == nullptr || WorkerGone()) {
         return;
     }
     const bool finished = Finish(kFinishMilliseconds);
@@ -106,6 +105,10 @@ BackgroundBroadcast::~BackgroundBroadcast() {
     }
 }
 
+bool BackgroundBroadcast::WorkerGone() const noexcept {
+    return ::WaitForSingleObject(worker_.get(), 0) != WAIT_TIMEOUT;
+}
+
 bool BackgroundBroadcast::Send(std::uint32_t message, std::uintptr_t wParam, const std::string& textArgument,
                                std::uint32_t flags, std::uint32_t timeoutMilliseconds) {
     if (worker_ == nullptr) {
@@ -115,9 +118,12 @@ bool BackgroundBroadcast::Send(std::uint32_t message, std::uintptr_t wParam, con
             return false;
         }
         static_cast<void>(handedOver.release());  // the worker owns it now
+    } else if (WorkerGone()) {
+        return false;  // what it left out or due can no longer go; this one the caller sends
     }
+    BroadcastArguments arguments{message, wParam, textArgument, flags, timeoutMilliseconds};
     const ExclusiveLock lock(shared_->lock);
-    shared_->arguments = {message, wParam, textArgument, flags, timeoutMilliseconds};
+    shared_->arguments = std::move(arguments);
     if (shared_->coalescing.Wanted()) {
         ::ResetEvent(shared_->idle.get());
         ::SetEvent(shared_->wake.get());
@@ -127,16 +133,17 @@ bool BackgroundBroadcast::Send(std::uint32_t message, std::uintptr_t wParam, con
 
 bool BackgroundBroadcast::Finish(DWORD milliseconds) noexcept {
     const ULONGLONG deadline = ::GetTickCount64() + milliseconds;
-    const HANDLE idle = shared_->idle.get();
+    const std::array<HANDLE, 2> ends{shared_->idle.get(), worker_.get()};
+    const DWORD handles = ends[1] != nullptr ? 2 : 1;
     for (;;) {
         const ULONGLONG now = ::GetTickCount64();
         const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
         // The broadcast reaches this thread's own windows too: answer it while waiting.
-        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &idle, left, QS_SENDMESSAGE, 0);
-        if (woken == WAIT_OBJECT_0) {
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(handles, ends.data(), left, QS_SENDMESSAGE, 0);
+        if (woken < WAIT_OBJECT_0 + handles) {
             return true;
         }
-        if (woken != WAIT_OBJECT_0 + 1) {
+        if (woken != WAIT_OBJECT_0 + handles) {
             return false;
         }
         MSG message;

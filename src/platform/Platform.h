@@ -20,6 +20,7 @@ inline constexpr std::uint32_t kPrinterAttributeDefault = 4;
 inline constexpr std::uintptr_t kHwndBroadcast = 0xFFFF;
 inline constexpr std::uint32_t kWmWininichange = 0x1A;
 inline constexpr std::uint32_t kSmtoAbortIfHung = 0x0002;
+inline constexpr int kCstrEqual = 2;
 
 // The current user's key behind the profile's windows section (below HKEY_CURRENT_USER), and the
 // value in it by which Windows 10 and later leave the default printer to the user's choice (1)
@@ -87,9 +88,9 @@ public:
     virtual std::optional<std::uint32_t> RegGetValueA(const std::string& subKey, const std::string& valueName) = 0;
     virtual bool RegSetKeyValueA(const std::string& subKey, const std::string& valueName, std::uint32_t value) = 0;
 
-    // Compares two texts without regard to letter case, as the system compares printer names;
-    // 0 when they are equal.
-    virtual int lstrcmpiA(const std::string& first, const std::string& second) = 0;
+    // Compares two texts code unit by code unit, as the system compares printer names, without
+    // regard to letter case when asked; whatever the user's locale. kCstrEqual when they are equal.
+    virtual int CompareStringOrdinal(const std::string& first, const std::string& second, bool ignoreCase) = 0;
 
     // Spooler.
     virtual bool OpenPrinterA(const std::string& printerName, PrinterHandle& handle,

@@ -21,6 +21,7 @@ static_assert(offsetof(PrinterInfo5Layout, TransmissionRetryTimeout) ==
 static_assert(kPrinterAllAccess == PRINTER_ALL_ACCESS && kPrinterAttributeDefault == PRINTER_ATTRIBUTE_DEFAULT);
 static_assert(kWmWininichange == WM_WININICHANGE && kSmtoAbortIfHung == SMTO_ABORTIFHUNG);
 static_assert(kVerPlatformWin32Windows == VER_PLATFORM_WIN32_WINDOWS);
+static_assert(kCstrEqual == CSTR_EQUAL);
 
 namespace {
 
@@ -87,8 +88,11 @@ bool Win32Platform::RegSetKeyValueA(const std::string& subKey, const std::string
                             sizeof data) == ERROR_SUCCESS;
 }
 
-int Win32Platform::lstrcmpiA(const std::string& first, const std::string& second) {
-    return ::lstrcmpiA(first.c_str(), second.c_str());
+int Win32Platform::CompareStringOrdinal(const std::string& first, const std::string& second, bool ignoreCase) {
+    const std::wstring wideFirst = WidenFromCodePage(first);
+    const std::wstring wideSecond = WidenFromCodePage(second);
+    return ::CompareStringOrdinal(wideFirst.data(), static_cast<int>(wideFirst.size()), wideSecond.data(),
+                                  static_cast<int>(wideSecond.size()), ignoreCase ? TRUE : FALSE);
 }
 
 bool Win32Platform::OpenPrinterA(const std::string& printerName, PrinterHandle& handle,

@@ -32,7 +32,7 @@ public:
     bool GetVersionExA(OsVersionInfo& info) override;
     std::optional<std::uint32_t> RegGetValueA(const std::string& subKey, const std::string& valueName) override;
     bool RegSetKeyValueA(const std::string& subKey, const std::string& valueName, std::uint32_t value) override;
-    int lstrcmpiA(const std::string& first, const std::string& second) override;
+    int CompareStringOrdinal(const std::string& first, const std::string& second, bool ignoreCase) override;
     bool OpenPrinterA(const std::string& printerName, PrinterHandle& handle, const PrinterDefaults& defaults) override;
     bool GetPrinterA(PrinterHandle handle, std::uint32_t level, std::span<std::byte> buffer,
                      std::uint32_t& needed) override;

@@ -20,6 +20,14 @@ namespace {
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 constexpr int kAppIconId = 1;
+// Windows 10 1703 and later ask for the size a window wants at a new DPI; older headers lack it.
+constexpr UINT kWmGetDpiScaledSize = 0x02E4;
+
+// The outer size whose client area is the layout's at the DPI.
+SIZE WindowSizeForDpi(int dpi) noexcept {
+    const PixelSize client = ClientSizeForDpi(kClientArea, dpi);
+    return OuterSizeForClient(client.width, client.height, kWindowStyle, kWindowExStyle, dpi);
+}
 
 // Runs one message's work; an exception is reported to the debugger and never crosses into the
 // system, and the window lives on.
@@ -28,7 +36,10 @@ LRESULT Guarded(Work&& work, OnError&& onError) noexcept {
     try {
         return work();
     } catch (const std::exception& error) {
-        ::OutputDebugStringA((std::string("Tavrelonim: ") + error.what() + "\n").c_str());
+        // Pieces, not one built text: nothing here may fail a second time.
+        ::OutputDebugStringA("Tavrelonim: ");
+        ::OutputDebugStringA(error.what());
+        ::OutputDebugStringA("\n");
     } catch (...) {
         ::OutputDebugStringA("Tavrelonim: unknown error\n");
     }
@@ -136,13 +147,17 @@ bool MainWindow::Show(int showCommand) {
     }
     inspectMessage_ = ::RegisterWindowMessageW(kInspectMessageName);
 
-    const int dpi = SystemDpi();
-    const SIZE outer = OuterSizeForClient(TwipsToPixels(kClientArea.width, dpi), TwipsToPixels(kClientArea.height, dpi),
-                                          kWindowStyle, kWindowExStyle, dpi);
+    const SIZE outer = WindowSizeForDpi(SystemDpi());
     window_ = ::CreateWindowExW(kWindowExStyle, kWindowClass, kWindowCaption, kWindowStyle, CW_USEDEFAULT,
                                 CW_USEDEFAULT, outer.cx, outer.cy, nullptr, nullptr, instance_, this);
     if (window_ == nullptr) {
         return false;
+    }
+    // Made on a monitor of another scaling than the primary's, the window has that monitor's DPI
+    // from the start and is told of no change: size it for its own.
+    const SIZE own = WindowSizeForDpi(DpiForWindow(window_));
+    if (own.cx != outer.cx || own.cy != outer.cy) {
+        ::SetWindowPos(window_, nullptr, 0, 0, own.cx, own.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     ::ShowWindow(window_, showCommand);
     ::SetFocus(Control(ControlId::Command1));
@@ -160,7 +175,12 @@ int MainWindow::RunMessageLoop() {
         if (handles != 0 && woken == WAIT_OBJECT_0) {
             defaultPrinterWatch_.Arm();
             if (window_ != nullptr) {
-                RefreshDefaultMark();
+                Guarded(
+                    [this] {
+                        RefreshDefaultMark();
+                        return LRESULT{0};
+                    },
+                    []() noexcept { return LRESULT{0}; });
             }
             continue;
         }
@@ -189,7 +209,10 @@ LRESULT CALLBACK MainWindow::WindowProcedure(HWND window, UINT message, WPARAM w
     if (self == nullptr) {
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
-    return Guarded([&] { return self->HandleMessage(message, wParam, lParam); },
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);  // nothing of this object is reached from here on
+    }
+    return Guarded([&] { return self->HandleMessage(window, message, wParam, lParam); },
                    [&]() noexcept -> LRESULT {
                        // A window that cannot build its controls is not created at all.
                        return message == WM_CREATE ? -1 : ::DefWindowProcW(window, message, wParam, lParam);
@@ -221,7 +244,7 @@ LRESULT CALLBACK MainWindow::FrameProcedure(HWND frame, UINT message, WPARAM wPa
     return ::DefSubclassProc(frame, message, wParam, lParam);
 }
 
-LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
             platform_.SetMessageBoxOwner(window_);
@@ -256,10 +279,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         case WM_SETTINGCHANGE: {
-            const auto* section = reinterpret_cast<const wchar_t*>(lParam);
-            if (defaulting::NoticeMayChangeDefaultPrinter(
-                    section != nullptr ? std::optional<std::string>(platform::NarrowToCodePage(section))
-                                       : std::nullopt)) {
+            // The argument is a section's name or, from some senders, an integer: never read as text.
+            if (defaulting::NoticeMayChangeDefaultPrinter({static_cast<std::uintptr_t>(lParam)})) {
                 if (!defaultPrinterWatch_.Armed()) {
                     defaultPrinterWatch_.Arm();
                 }
@@ -282,10 +303,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case WM_ACTIVATE:
-            // A plain window does not keep its focus across activation as a dialog does.
+            // A plain window does not keep its focus across activation as a dialog does. While
+            // minimized it takes none: the focus comes back with the window.
             if (LOWORD(wParam) == WA_INACTIVE) {
                 focusOnDeactivate_ = ::GetFocus();
-            } else {
+            } else if (HIWORD(wParam) == 0) {
                 const HWND focus = focusOnDeactivate_ != nullptr && ::IsChild(window_, focusOnDeactivate_) != FALSE
                                        ? focusOnDeactivate_
                                        : Control(ControlId::Command1);
@@ -298,6 +320,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                            suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
             ApplyLayout(HIWORD(wParam));
             return 0;
+        }
+        case kWmGetDpiScaledSize: {
+            // Moving to a monitor of another scaling: the size whose client area is the layout's there.
+            *reinterpret_cast<SIZE*>(lParam) = WindowSizeForDpi(static_cast<int>(wParam));
+            return TRUE;
         }
         case WM_CLOSE:
             ::DestroyWindow(window_);
@@ -312,7 +339,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
     }
-    return ::DefWindowProcW(window_, message, wParam, lParam);
+    return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 void MainWindow::CreateControls() {
@@ -411,7 +438,8 @@ void MainWindow::DrawListRow(const DRAWITEMSTRUCT& item) const {
             DrawCheckMark(context, {row.left, row.top, row.left + margin, row.bottom}, text);
         }
     }
-    if ((item.itemState & ODS_FOCUS) != 0) {
+    // With keyboard cues hidden the row says so, and the focus rectangle waits for the keyboard.
+    if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0) {
         ::DrawFocusRect(context, &row);
     }
 }

@@ -35,6 +35,20 @@ struct PixelRect {
             TwipsToPixels(rect.top + rect.height, dpi) - top};
 }
 
+struct PixelSize {
+    int width;
+    int height;
+    friend bool operator==(const PixelSize&, const PixelSize&) = default;
+};
+
+// The window's client area at a DPI: the layout's own rectangle in that DPI's pixels, edge for
+// edge as the controls are converted, so every control laid out at that DPI lies inside it. A
+// window is sized by its own DPI, never the system's: on a monitor of another scaling the two differ.
+[[nodiscard]] constexpr PixelSize ClientSizeForDpi(const TwipRect& client, int dpi) noexcept {
+    const PixelRect pixels = TwipsToPixels(client, dpi);
+    return {pixels.left + pixels.width, pixels.top + pixels.height};
+}
+
 // Point sizes to the negative character height of a LOGFONT.
 [[nodiscard]] constexpr int PointsToFontHeight(int points, int dpi) noexcept {
     return -static_cast<int>((std::int64_t{points} * dpi + 36) / 72);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/BackgroundBroadcast.h"
 #include "platform/Win32Platform.h"
 #include "printerlist/PrinterListLoading.h"
 
@@ -103,4 +104,55 @@ TEST(CodePageText, WesternBytesAreTheirCharacters) {
         GTEST_SKIP() << "the process code page is " << ::GetACP() << ", not the Western 1252";
     }
     EXPECT_EQ(tavrelonim::platform::WidenFromCodePage("Impressora Recep\xE7\xE3o"), L"Impressora Recep\u00e7\u00e3o");
+}
+
+TEST(PrinterNameComparison, OrdinalWithoutRegardToCaseWhateverTheThreadsLocale) {
+    Win32Platform platform;
+    const LCID former = ::GetThreadLocale();
+    ::SetThreadLocale(MAKELCID(MAKELANGID(LANG_TURKISH, SUBLANG_TURKISH_TURKEY), SORT_DEFAULT));
+    EXPECT_EQ(platform.CompareStringOrdinal("IMPRESSORA", "impressora", true), tavrelonim::platform::kCstrEqual);
+    EXPECT_NE(platform.CompareStringOrdinal("IMPRESSORA", "impressora", false), tavrelonim::platform::kCstrEqual);
+    EXPECT_NE(platform.CompareStringOrdinal("Impressora", "Impressora ", true), tavrelonim::platform::kCstrEqual);
+    ::SetThreadLocale(former);
+}
+
+namespace {
+
+using tavrelonim::platform::BackgroundBroadcast;
+using tavrelonim::platform::BroadcastArguments;
+
+// What the fake senders saw; read once the worker has said it is idle or has gone.
+std::vector<std::string> sentTexts;
+
+void RecordSlowly(const BroadcastArguments& arguments) noexcept {
+    ::Sleep(200);
+    sentTexts.push_back(arguments.text);
+}
+
+// A worker that dies while sending, as one killed from outside would.
+void EndTheWorker(const BroadcastArguments&) noexcept { ::ExitThread(1); }
+
+}  // namespace
+
+TEST(BackgroundBroadcastTest, OneOutOneDueCarryingTheLatestArguments) {
+    sentTexts.clear();
+    BackgroundBroadcast broadcast(&RecordSlowly);
+    for (const char* text : {"first", "second", "third"}) {
+        ASSERT_TRUE(broadcast.Send(WM_WININICHANGE, 0, text, SMTO_ABORTIFHUNG, 3000));
+    }
+    ASSERT_TRUE(broadcast.Finish(5000));
+    EXPECT_THAT(sentTexts, ::testing::ElementsAre("first", "third"));
+}
+
+TEST(BackgroundBroadcastTest, AGoneWorkerLeavesTheSendingToTheCaller) {
+    BackgroundBroadcast broadcast(&EndTheWorker);
+    ASSERT_TRUE(broadcast.Send(WM_WININICHANGE, 0, "windows", SMTO_ABORTIFHUNG, 3000));
+    bool refused = false;
+    for (int attempt = 0; attempt < 500 && !refused; ++attempt) {
+        refused = !broadcast.Send(WM_WININICHANGE, 0, "windows", SMTO_ABORTIFHUNG, 3000);
+        ::Sleep(10);
+    }
+    EXPECT_TRUE(refused);
+    // Not a wait to the bound (that gives false): nothing is left that could go out.
+    EXPECT_TRUE(broadcast.Finish(BackgroundBroadcast::kFinishMilliseconds));
 }

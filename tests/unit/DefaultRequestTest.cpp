@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
 #include <cstring>
 
 #include "FakeList.h"
@@ -152,13 +154,35 @@ TEST(DefaultPrinterMark, MarksTheFirstEntryNamingTheDefaultWhateverItsCase) {
     EXPECT_EQ(DefaultPrinterRow(platform, list), -1);  // whole names only
 }
 
+TEST(DefaultPrinterMark, ComparesOrdinallyWhateverTheUsersLocale) {
+    // Under Turkish rules the dotted and dotless i make "I" and "i" two letters; printer names
+    // are compared code unit by code unit, so the pair still marks.
+    FakePlatform platform;
+    FakeList list;
+    list.AddItem("impressora");
+    platform.defaultPrinter = "IMPRESSORA";
+    EXPECT_EQ(DefaultPrinterRow(platform, list), 0);
+}
+
 TEST(DefaultPrinterMark, NoticesOfTheWindowsSectionOrOfNoneMayChangeTheDefault) {
-    EXPECT_TRUE(NoticeMayChangeDefaultPrinter("windows"));
-    EXPECT_TRUE(NoticeMayChangeDefaultPrinter("Windows"));
-    EXPECT_TRUE(NoticeMayChangeDefaultPrinter(std::nullopt));
-    EXPECT_FALSE(NoticeMayChangeDefaultPrinter("intl"));
-    EXPECT_FALSE(NoticeMayChangeDefaultPrinter("windowsx"));
-    EXPECT_FALSE(NoticeMayChangeDefaultPrinter(""));
+    const auto notice = [](const wchar_t* section) {
+        return NoticeMayChangeDefaultPrinter({reinterpret_cast<std::uintptr_t>(section)});
+    };
+    EXPECT_TRUE(notice(L"windows"));
+    EXPECT_TRUE(notice(L"Windows"));
+    EXPECT_TRUE(notice(L"WINDOWS"));
+    EXPECT_FALSE(notice(L"intl"));
+    EXPECT_FALSE(notice(L"windowsx"));
+    EXPECT_FALSE(notice(L"window"));
+    EXPECT_FALSE(notice(L""));
+    // Null and integers (a system parameter's notice carries one) name no section; they are
+    // never read as an address.
+    for (const std::uintptr_t integer : {std::uintptr_t{0}, std::uintptr_t{1}, std::uintptr_t{0x2F}, kLargestIntegerArgument}) {
+        EXPECT_TRUE(NoticeMayChangeDefaultPrinter({integer})) << integer;
+    }
+    // A text that runs on without a terminator is read no further than it differs.
+    const std::array<wchar_t, 8> unterminated{L'w', L'i', L'n', L'd', L'o', L'w', L's', L'!'};
+    EXPECT_FALSE(notice(unterminated.data()));
 }
 
 TEST(NoticeCoalescing, OneOutOneDueAndTheLastFollowsTheLastWrite) {
@@ -249,6 +273,7 @@ TEST_F(DefaultRequest, SpoolerStrategyEndsSilentlyOnEveryOtherFailure) {
         EXPECT_THAT(platform.calls, Not(Contains(::testing::StartsWith("SetPrinterA"))));
         EXPECT_THAT(platform.openHandles, IsEmpty());
         platform.openFails = platform.secondInformationCallFails = platform.stringsPointOutsideBuffer = false;
+        platform.portUnterminated = false;
         platform.reportedNeeded.reset();
     };
     runWith([this] { platform.openFails = true; });
@@ -257,6 +282,7 @@ TEST_F(DefaultRequest, SpoolerStrategyEndsSilentlyOnEveryOtherFailure) {
     runWith([this] { platform.reportedNeeded = 0; });
     runWith([this] { platform.reportedNeeded = 0xFFFFFFF0; });  // not a printer record
     runWith([this] { platform.stringsPointOutsideBuffer = true; });
+    runWith([this] { platform.portUnterminated = true; });  // written back, the port would go blank
     EXPECT_THAT(platform.messageBoxes, IsEmpty());
     Select(-1);
     platform.calls.clear();
@@ -264,19 +290,19 @@ TEST_F(DefaultRequest, SpoolerStrategyEndsSilentlyOnEveryOtherFailure) {
     EXPECT_THAT(platform.calls, ElementsAre("GetVersionExA 148"));
 }
 
-TEST(ReadAnsiStringAt, ReadsWithinFiveHundredTwelveBytesAndTheBuffer) {
+TEST(ReadAnsiStringAt, ReadsAnyLengthTerminatedWithinTheBuffer) {
     std::vector<std::byte> buffer(2048, std::byte{'x'});
     auto* text = reinterpret_cast<char*>(buffer.data());
     text[511] = '\0';
     EXPECT_EQ(ReadAnsiStringAt(text, buffer), std::string(511, 'x'));
     text[511] = 'x';
-    text[512] = '\0';
-    EXPECT_EQ(ReadAnsiStringAt(text, buffer), "");  // 512 bytes before the NUL
+    text[1500] = '\0';
+    EXPECT_EQ(ReadAnsiStringAt(text, buffer), std::string(1500, 'x'));  // long names are names too
     text[0] = '\0';
     EXPECT_EQ(ReadAnsiStringAt(text, buffer), "");
     EXPECT_EQ(ReadAnsiStringAt(nullptr, buffer), "");
-    EXPECT_EQ(ReadAnsiStringAt(text + 2040, buffer), "");  // runs off the buffer's end unterminated
-    EXPECT_EQ(ReadAnsiStringAt(text + 2048, buffer), "");  // just past the buffer
+    EXPECT_EQ(ReadAnsiStringAt(text + 2040, buffer), std::nullopt);  // runs off the buffer's end unterminated
+    EXPECT_EQ(ReadAnsiStringAt(text + 2048, buffer), std::nullopt);  // just past the buffer
     std::memcpy(text + 2044, "abc", 4);
     EXPECT_EQ(ReadAnsiStringAt(text + 2044, buffer), "abc");
 }

@@ -118,8 +118,13 @@ bool FakePlatform::RegSetKeyValueA(const std::string& subKey, const std::string&
     return true;
 }
 
-int FakePlatform::lstrcmpiA(const std::string& first, const std::string& second) {
-    return SameName(first, second) ? 0 : (first < second ? -1 : 1);
+int FakePlatform::CompareStringOrdinal(const std::string& first, const std::string& second, bool ignoreCase) {
+    constexpr int kLess = 1;
+    constexpr int kGreater = 3;
+    if (ignoreCase ? SameName(first, second) : first == second) {
+        return platform::kCstrEqual;
+    }
+    return first < second ? kLess : kGreater;
 }
 
 bool FakePlatform::OpenPrinterA(const std::string& printerName, platform::PrinterHandle& handle,
@@ -166,7 +171,11 @@ bool FakePlatform::GetPrinterA(platform::PrinterHandle handle, std::uint32_t lev
     auto* strings = reinterpret_cast<char*>(buffer.data() + sizeof(platform::PrinterInfo5Layout));
     std::memcpy(strings, printer->name.c_str(), printer->name.size() + 1);
     char* port = strings + printer->name.size() + 1;
-    std::memcpy(port, printer->port.c_str(), printer->port.size() + 1);
+    std::memcpy(port, printer->port.c_str(), printer->port.size() + (portUnterminated ? 0 : 1));
+    if (portUnterminated) {
+        // What follows the port to the buffer's end is the port's too, with no NUL anywhere.
+        std::fill(port + printer->port.size(), reinterpret_cast<char*>(buffer.data() + buffer.size()), 'p');
+    }
     static char outside[] = "outside";
     const platform::PrinterInfo5Layout info{stringsPointOutsideBuffer ? outside : strings, port, printer->attributes,
                                             printer->deviceNotSelectedTimeout, printer->transmissionRetryTimeout};

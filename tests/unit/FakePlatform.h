@@ -36,6 +36,7 @@ public:
     bool secondInformationCallFails = false;
     std::optional<std::uint32_t> reportedNeeded;  // what the sizing call reports instead of the truth
     bool stringsPointOutsideBuffer = false;
+    bool portUnterminated = false;  // the port runs to the buffer's end with no NUL
     bool setPrinterFails = false;
     std::uint32_t setPrinterError = 5;
     std::vector<platform::PrinterInfo5> printersWritten;
@@ -53,7 +54,7 @@ public:
     bool GetVersionExA(platform::OsVersionInfo& info) override;
     std::optional<std::uint32_t> RegGetValueA(const std::string& subKey, const std::string& valueName) override;
     bool RegSetKeyValueA(const std::string& subKey, const std::string& valueName, std::uint32_t value) override;
-    int lstrcmpiA(const std::string& first, const std::string& second) override;
+    int CompareStringOrdinal(const std::string& first, const std::string& second, bool ignoreCase) override;
     bool OpenPrinterA(const std::string& printerName, platform::PrinterHandle& handle,
                       const platform::PrinterDefaults& defaults) override;
     bool GetPrinterA(platform::PrinterHandle handle, std::uint32_t level, std::span<std::byte> buffer,
