@@ -10,6 +10,8 @@ packages=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   wine64 xvfb xdotool x11-utils imagemagick cups cups-client cups-bsd
   fonts-wine fonts-liberation
+  # CJK glyphs for names in those scripts; Wine links the list's face to it, as Windows does for Arial.
+  fonts-wqy-microhei
   zip python3 wixl
   # A 32-bit Wine beside the 64-bit one, to run the x86 build; without the 32-bit CUPS library
   # its programs would see no printers.

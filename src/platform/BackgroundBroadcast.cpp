@@ -46,7 +46,8 @@ struct BackgroundBroadcast::Shared {
     BroadcastSender sender;
     SRWLOCK lock = SRWLOCK_INIT;
     defaulting::NoticeCoalescing coalescing;  // under lock
-    BroadcastArguments arguments;  // under lock: the latest asked for, until the worker takes them
+    BroadcastArguments arguments;  // under lock: the latest asked for
+    bool fresh = false;            // under lock: arguments not yet taken by the worker
     bool ending = false;           // under lock
     UniqueHandle wake = NewEvent(false, false);
     UniqueHandle idle = NewEvent(true, true);  // set while none is out or due
@@ -54,17 +55,19 @@ struct BackgroundBroadcast::Shared {
 
 namespace {
 
-// Nothing in here can throw: the arguments are moved out, never copied, so no allocation can
-// fail and end the worker with its broadcast still marked out.
+// Nothing in here can throw: the arguments are moved, never copied, so no allocation can fail and
+// end the worker with its broadcast still marked out.
 DWORD WINAPI SendBroadcasts(LPVOID parameter) noexcept {
     // The worker's own reference to what it shares, handed over at its start.
     const std::unique_ptr<std::shared_ptr<BackgroundBroadcast::Shared>> handedOver(
         static_cast<std::shared_ptr<BackgroundBroadcast::Shared>*>(parameter));
     BackgroundBroadcast::Shared& shared = **handedOver;
+    // The latest arguments taken; a due broadcast whose arguments were taken with the one before
+    // (both asked for before the worker woke) goes out with them again.
+    BroadcastArguments arguments;
     for (;;) {
         ::WaitForSingleObject(shared.wake.get(), INFINITE);
         for (bool again = true; again;) {
-            BroadcastArguments arguments;
             {
                 const ExclusiveLock lock(shared.lock);
                 if (shared.coalescing.Idle()) {
@@ -73,8 +76,10 @@ DWORD WINAPI SendBroadcasts(LPVOID parameter) noexcept {
                     }
                     break;
                 }
-                // A due broadcast always comes with the arguments of the Send that made it due.
-                arguments = std::move(shared.arguments);
+                if (shared.fresh) {
+                    arguments = std::move(shared.arguments);
+                    shared.fresh = false;
+                }
             }
             shared.sender(arguments);
             const ExclusiveLock lock(shared.lock);
@@ -124,6 +129,7 @@ bool BackgroundBroadcast::Send(std::uint32_t message, std::uintptr_t wParam, con
     BroadcastArguments arguments{message, wParam, textArgument, flags, timeoutMilliseconds};
     const ExclusiveLock lock(shared_->lock);
     shared_->arguments = std::move(arguments);
+    shared_->fresh = true;
     if (shared_->coalescing.Wanted()) {
         ::ResetEvent(shared_->idle.get());
         ::SetEvent(shared_->wake.get());

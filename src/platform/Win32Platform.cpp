@@ -180,17 +180,25 @@ std::vector<std::string> Win32Platform::EnumPrinterNames() {
 }
 
 std::optional<std::string> Win32Platform::GetDefaultPrinterA() {
-    DWORD size = 0;
-    ::GetDefaultPrinterA(nullptr, &size);
-    if (size == 0) {
-        return std::nullopt;
+    // The size a first call gives may be too small: some systems count characters rather than
+    // the bytes of a multi-byte code page, and the default can change to a longer name between
+    // two calls. Read again, larger, while the buffer is too small.
+    constexpr DWORD kFirstSize = 256;
+    constexpr DWORD kLargest = 64 * 1024;
+    std::string name;
+    for (DWORD size = kFirstSize; size <= kLargest;) {
+        name.assign(size, '\0');
+        DWORD asked = size;
+        if (::GetDefaultPrinterA(name.data(), &asked) != FALSE) {
+            name.resize(std::min<std::size_t>(name.find('\0'), name.size()));
+            return name;
+        }
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
+            return std::nullopt;  // no default printer
+        }
+        size = std::max(asked, size) * 2;
     }
-    std::string name(size, '\0');
-    if (::GetDefaultPrinterA(name.data(), &size) == FALSE) {
-        return std::nullopt;
-    }
-    name.resize(name.find('\0'));
-    return name;
+    return std::nullopt;
 }
 
 std::wstring WidenFromCodePage(std::string_view text) {

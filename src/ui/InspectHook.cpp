@@ -1,10 +1,15 @@
 #include "ui/InspectHook.h"
 
+#include "platform/Win32Platform.h"
+
 namespace tavrelonim::ui {
 
 namespace {
 
-ATOM AnswerAtom(const std::string& answer) { return ::GlobalAddAtomA(("=" + answer).c_str()); }
+// Wide, so that a name in any script reaches the asker as it stands whatever its code page.
+ATOM AnswerAtom(const std::string& answer) {
+    return ::GlobalAddAtomW((L"=" + platform::WidenFromCodePage(answer)).c_str());
+}
 
 }  // namespace
 

@@ -10,10 +10,11 @@
 //     inspect printer|font         what the window answers to its inspect message
 //     resolve-font FACE H W TEXT   the face, weight and height GDI really uses for such a font,
 //                                  and the text's width in it (JSON)
-//     profile SECTION KEY          a profile value as the program reads it (JSON; null when absent)
+//     profile SECTION KEY          a profile value as the system holds it (JSON; null when absent)
+//     section SECTION              a profile section's key names, in order (JSON)
 //     dialogs                      the message boxes on the desktop and their texts (JSON)
-//     default-printer              GetDefaultPrinterA
-//     set-default NAME             SetDefaultPrinterA, which sends no notice: ok or failed
+//     default-printer              GetDefaultPrinterW
+//     set-default NAME             SetDefaultPrinterW, which sends no notice: ok or failed
 //     notify                       the settings notice naming "windows", to every top-level window
 //     wait-closed SECONDS          closed once the utility's window is gone, open if it stays
 //
@@ -49,6 +50,16 @@ std::string Utf8(const std::wstring& text) {
         WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring Wide(const std::string& utf8) {
+    if (utf8.empty()) {
+        return {};
+    }
+    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), size);
     return out;
 }
 
@@ -122,10 +133,10 @@ std::string AskInspect(HWND window, tavrelonim::ui::InspectQuery query) {
         atom == 0) {
         return "<no answer>";
     }
-    char text[256] = {};
-    GlobalGetAtomNameA(static_cast<ATOM>(atom), text, sizeof text);
+    wchar_t text[256] = {};
+    GlobalGetAtomNameW(static_cast<ATOM>(atom), text, 256);
     GlobalDeleteAtom(static_cast<ATOM>(atom));
-    return text[0] == '=' ? std::string(text + 1) : std::string("<bad answer>");
+    return text[0] == L'=' ? Utf8(text + 1) : std::string("<bad answer>");
 }
 
 std::string Ids() {
@@ -268,25 +279,33 @@ std::string ResolveFont(const std::string& face, int height, int weight, const s
                ",\"width\":", Num(extent.cx), "}");
 }
 
+// Read with the Unicode calls: every name as the system holds it, whatever the code pages.
 std::string Profile(const std::string& section, const std::string& key) {
-    // The value as the program reads it, in the system code page, as UTF-8 JSON.
-    std::string value(65536, '\0');
-    const DWORD count =
-        GetProfileStringA(section.c_str(), key.c_str(), "\x01", value.data(), static_cast<DWORD>(value.size()));
+    std::wstring value(65536, L'\0');
+    const DWORD count = GetProfileStringW(Wide(section).c_str(), Wide(key).c_str(), L"\x01", value.data(),
+                                          static_cast<DWORD>(value.size()));
     value.resize(count);
-    if (value == "\x01") {
-        return "null";
+    return value == L"\x01" ? "null" : Json(Utf8(value));
+}
+
+// The key names of a section in the profile's order (JSON).
+std::string Section(const std::string& section) {
+    std::wstring block(1 << 22, L'\0');
+    const DWORD count =
+        GetProfileStringW(Wide(section).c_str(), nullptr, L"", block.data(), static_cast<DWORD>(block.size()));
+    std::string out;
+    for (std::size_t start = 0; start < count;) {
+        const std::size_t end = block.find(L'\0', start);
+        out += Cat(out.empty() ? "" : ",", Json(Utf8(block.substr(start, end - start))));
+        start = end + 1;
     }
-    const int wide = MultiByteToWideChar(CP_ACP, 0, value.data(), static_cast<int>(value.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, value.data(), static_cast<int>(value.size()), text.data(), wide);
-    return Json(Utf8(text));
+    return Cat("[", out, "]");
 }
 
 std::string DefaultPrinter() {
-    char name[512] = {};
-    DWORD size = sizeof name;
-    return GetDefaultPrinterA(name, &size) ? name : "";
+    wchar_t name[1024] = {};
+    DWORD size = 1024;
+    return GetDefaultPrinterW(name, &size) ? Utf8(name) : "";
 }
 
 std::string WaitClosed(DWORD seconds) {
@@ -325,6 +344,9 @@ std::string Answer(const std::vector<std::string>& words) {
     if (command == "profile") {
         return Profile(argument(1), argument(2));
     }
+    if (command == "section") {
+        return Section(argument(1));
+    }
     if (command == "dialogs") {
         return Dialogs();
     }
@@ -332,7 +354,7 @@ std::string Answer(const std::vector<std::string>& words) {
         return DefaultPrinter();
     }
     if (command == "set-default") {
-        return SetDefaultPrinterA(argument(1).c_str()) ? "ok" : "failed";
+        return SetDefaultPrinterW(Wide(argument(1)).c_str()) ? "ok" : "failed";
     }
     if (command == "notify") {
         DWORD_PTR result = 0;

@@ -13,6 +13,9 @@ SPECIAL = {
     'Sem Virgula': 'wineps.drv',
 }
 
+# Names in other scripts, as Windows stores them: Cyrillic, Greek, CJK, an emoji past the 16-bit plane.
+UNICODE_NAMES = ('Печать Склад 2', 'Εκτυπωτής Γραφείου', 'Drucker Ω 東京', 'Impressora 🖨️')
+
 
 class BadInputTest(e2e.UtilityTest):
     def import_values(self, values):
@@ -59,6 +62,22 @@ class BadInputTest(e2e.UtilityTest):
             before = self.profile('windows', 'Device')
             self.select_and_wait(layout, 'Sem Virgula')
             self.assertEqual(self.profile('windows', 'Device'), before)
+
+    def test_names_in_any_script_are_listed_made_default_and_marked_exactly(self):
+        port = 'CUPS:Escritorio_A'
+        self.import_values({name: f'wineps.drv,{port},15,45' for name in UNICODE_NAMES})
+        layout = self.start(expect_entries=3 + len(UNICODE_NAMES))
+        self.assert_section_order(layout['entries'])
+        self.assertTrue(set(UNICODE_NAMES) <= set(layout['entries']))
+        self.screenshot('names-in-other-scripts')
+        for name in UNICODE_NAMES:
+            with self.subTest(name=name):
+                row = layout['entries'].index(name)
+                self.click_entry(layout, row)
+                self.wait_until(lambda: self.profile('windows', 'Device') == f'{name},wineps.drv,{port}',
+                                what=f'the Device line for {name!r}')
+                self.assertEqual(self.probe('default-printer'), name)
+                self.wait_for_mark(layout, row, f'the mark on {name!r}')
 
     def test_the_windows_section_absent_at_start(self):
         self.wine.reg_delete(winenv.WINDOWS_KEY)

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/BackgroundBroadcast.h"
 #include "platform/Win32Platform.h"
 #include "printerlist/PrinterListLoading.h"
+#include "printerlist/ProfileText.h"
 
 // After <windows.h>, which the binding brings.
 #include <winspool.h>
@@ -93,17 +95,114 @@ TEST_F(Win32PlatformTest, PrinterNamesAreTheSpoolersOwnInItsOrder) {
     }
 }
 
+#if defined(TAVRELONIM_TEST_CODE_PAGE_UTF8)
+constexpr bool kCarriesTheManifest = true;
+#else
+constexpr bool kCarriesTheManifest = false;
+#endif
+
+// Names in other scripts, in UTF-8: Cyrillic, Greek, CJK, and an emoji beyond the 16-bit plane.
+const std::vector<std::string> kUnicodeNames = {
+    "\xD0\x9F\xD0\xB5\xD1\x87\xD0\xB0\xD1\x82\xD1\x8C \xD0\xA1\xD0\xBA\xD0\xBB\xD0\xB0\xD0\xB4 2",
+    "\xCE\x95\xCE\xBA\xCF\x84\xCF\x85\xCF\x80\xCF\x89\xCF\x84\xCE\xAE\xCF\x82",
+    "Drucker \xCE\xA9 \xE6\x9D\xB1\xE4\xBA\xAC",
+    "Impressora \xF0\x9F\x96\xA8\xEF\xB8\x8F",
+};
+
+std::wstring WideFromUtf8(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                                               static_cast<int>(text.size()), wide.data(),
+                                                               static_cast<int>(wide.size()))));
+    return wide;
+}
+
+TEST(CodePageText, TheProcessCodePageIsUtf8WithTheManifestAndTheSystemsWithout) {
+    if (kCarriesTheManifest) {
+        EXPECT_EQ(::GetACP(), static_cast<UINT>(CP_UTF8));
+    } else {
+        EXPECT_NE(::GetACP(), static_cast<UINT>(CP_UTF8));
+    }
+}
+
 TEST(CodePageText, NamesBeyondAsciiPassThroughTheWideListAndBack) {
-    const std::string name = "Impressora Recep\xE7\xE3o";  // in the Western code page
+    // "Impressora Recepção" in the process code page: the Western one, or UTF-8.
+    std::string name;
+    if (::GetACP() == CP_UTF8) {
+        name = "Impressora Recep\xC3\xA7\xC3\xA3o";
+    } else if (::GetACP() == 1252) {
+        name = "Impressora Recep\xE7\xE3o";
+    } else {
+        GTEST_SKIP() << "the process code page is " << ::GetACP() << ", neither UTF-8 nor the Western 1252";
+    }
+    EXPECT_EQ(tavrelonim::platform::WidenFromCodePage(name), L"Impressora Recep\u00e7\u00e3o");
     EXPECT_EQ(tavrelonim::platform::NarrowToCodePage(tavrelonim::platform::WidenFromCodePage(name)), name);
     EXPECT_EQ(tavrelonim::platform::NarrowToCodePage(tavrelonim::platform::WidenFromCodePage("")), "");
 }
 
-TEST(CodePageText, WesternBytesAreTheirCharacters) {
-    if (::GetACP() != 1252) {
-        GTEST_SKIP() << "the process code page is " << ::GetACP() << ", not the Western 1252";
+class UnicodeNames : public Win32PlatformTest {
+protected:
+    void SetUp() override {
+        if (!kCarriesTheManifest) {
+            GTEST_SKIP() << "names outside the system's code page need the UTF-8 process code page";
+        }
+        Win32PlatformTest::SetUp();
     }
-    EXPECT_EQ(tavrelonim::platform::WidenFromCodePage("Impressora Recep\xE7\xE3o"), L"Impressora Recep\u00e7\u00e3o");
+};
+
+TEST_F(UnicodeNames, WrittenWideReadThroughTheBindingByteForByte) {
+    for (const std::string& name : kUnicodeNames) {
+        ASSERT_TRUE(::WriteProfileStringW(WideFromUtf8(kSection).c_str(), WideFromUtf8(name).c_str(),
+                                          WideFromUtf8(name + ",wineps.drv,CUPS:" + name + ",15,45").c_str()));
+        EXPECT_EQ(tavrelonim::platform::NarrowToCodePage(WideFromUtf8(name)), name);
+        EXPECT_EQ(tavrelonim::platform::WidenFromCodePage(name), WideFromUtf8(name));
+    }
+    std::vector<std::string> listed;
+    tavrelonim::printerlist::SplitKeyBlock(
+        tavrelonim::printerlist::ReadWholeProfileString(platform, kSection, std::nullopt, 8192),
+        [&listed](std::string_view name) { listed.emplace_back(name); });
+    EXPECT_EQ(listed, kUnicodeNames);
+    for (const std::string& name : kUnicodeNames) {
+        EXPECT_EQ(tavrelonim::printerlist::ReadWholeProfileString(platform, kSection, name, 1024),
+                  name + ",wineps.drv,CUPS:" + name + ",15,45");
+    }
+}
+
+TEST_F(UnicodeNames, MultiByteKeyBlocksAndValuesPastTheFirstBufferAreReadWhole) {
+    std::vector<std::string> written;
+    for (int i = 0; i < 400; ++i) {  // about 11,000 bytes of key names
+        written.push_back(kUnicodeNames[0] + " " + std::to_string(i));
+        ::WriteProfileStringW(WideFromUtf8(kSection).c_str(), WideFromUtf8(written.back()).c_str(), L"d,p");
+    }
+    std::string value = "wineps.drv,CUPS:";
+    for (int i = 0; i < 500; ++i) {
+        value += "\xE6\x9D\xB1";  // three bytes a character: 1,500 of them past 1,024
+    }
+    value += ",15,45";
+    ::WriteProfileStringW(WideFromUtf8(kSection).c_str(), WideFromUtf8(kUnicodeNames[2]).c_str(),
+                          WideFromUtf8(value).c_str());
+    written.push_back(kUnicodeNames[2]);
+    const std::string block = tavrelonim::printerlist::ReadWholeProfileString(platform, kSection, std::nullopt, 8192);
+    EXPECT_GT(block.size(), 8192U);
+    std::vector<std::string> listed;
+    tavrelonim::printerlist::SplitKeyBlock(block, [&listed](std::string_view name) { listed.emplace_back(name); });
+    EXPECT_EQ(listed, written);
+    EXPECT_EQ(tavrelonim::printerlist::ReadWholeProfileString(platform, kSection, kUnicodeNames[2], 1024), value);
+}
+
+TEST_F(UnicodeNames, TheDefaultPrinterIsReadWholeWhateverItsLength) {
+    wchar_t former[4096] = {};
+    ::GetProfileStringW(L"windows", L"Device", L"", former, 4096);
+    // A character count is too small for a name of three-byte characters: read again, larger.
+    std::string cjk;
+    for (int i = 0; i < 90; ++i) {
+        cjk += "\xE6\x9D\xB1";
+    }
+    for (const std::string& name : {kUnicodeNames[0], kUnicodeNames[3], cjk + kUnicodeNames[2]}) {
+        ::WriteProfileStringW(L"windows", L"Device", WideFromUtf8(name + ",winspool,Ne00:").c_str());
+        EXPECT_EQ(platform.GetDefaultPrinterA(), name);
+    }
+    ::WriteProfileStringW(L"windows", L"Device", former[0] != L'\0' ? former : nullptr);
 }
 
 TEST(PrinterNameComparison, OrdinalWithoutRegardToCaseWhateverTheThreadsLocale) {
@@ -123,8 +222,10 @@ using tavrelonim::platform::BroadcastArguments;
 
 // What the fake senders saw; read once the worker has said it is idle or has gone.
 std::vector<std::string> sentTexts;
+HANDLE sending = nullptr;  // set as each broadcast starts going round
 
 void RecordSlowly(const BroadcastArguments& arguments) noexcept {
+    ::SetEvent(sending);
     ::Sleep(200);
     sentTexts.push_back(arguments.text);
 }
@@ -136,8 +237,12 @@ void EndTheWorker(const BroadcastArguments&) noexcept { ::ExitThread(1); }
 
 TEST(BackgroundBroadcastTest, OneOutOneDueCarryingTheLatestArguments) {
     sentTexts.clear();
+    const tavrelonim::platform::UniqueHandle started(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    sending = started.get();
     BackgroundBroadcast broadcast(&RecordSlowly);
-    for (const char* text : {"first", "second", "third"}) {
+    ASSERT_TRUE(broadcast.Send(WM_WININICHANGE, 0, "first", SMTO_ABORTIFHUNG, 3000));
+    ASSERT_EQ(::WaitForSingleObject(sending, 5000), WAIT_OBJECT_0);
+    for (const char* text : {"second", "third"}) {  // while the first is out: one more, the latest
         ASSERT_TRUE(broadcast.Send(WM_WININICHANGE, 0, text, SMTO_ABORTIFHUNG, 3000));
     }
     ASSERT_TRUE(broadcast.Finish(5000));

@@ -20,6 +20,10 @@ WINE64 = '/usr/lib/wine/wine64'
 WINE32 = '/usr/lib/wine/wine'  # from Debian's wine32:i386; runs 32-bit programs in the same prefixes
 WINESERVER = '/usr/lib/wine/wineserver'
 WINE_FONTS = Path('/usr/share/wine/fonts')
+# CJK glyphs, from Debian's fonts-wqy-microhei; linked to the list's face as Windows links Arial.
+CJK_FONT = Path('/usr/share/fonts/truetype/wqy/wqy-microhei.ttc')
+CJK_FACE = 'WenQuanYi Micro Hei'
+FONT_LINKS_KEY = r'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
 PREFIX_READY = '.tavrelonim-prefix-ready'
 SKIP_RETURN_CODE = 77
 SAMPLE_PRINTERS = ('Escritorio_A', 'Escritorio_B', 'Sala_C')
@@ -225,8 +229,8 @@ class Wine:
         shutil.copyfile(snapshot, self.prefix / 'user.reg')
 
     def init(self):
-        """Makes the prefix, once: Wine's own fonts, one virtual desktop for every program, Arial
-        as on Windows."""
+        """Makes the prefix, once: Wine's own fonts and a CJK one, one virtual desktop for every
+        program, Arial as on Windows, with the CJK font linked to it."""
         if (self.prefix / PREFIX_READY).exists():
             return
         self.run('wineboot', '-i', timeout=180, check=False)
@@ -235,13 +239,18 @@ class Wine:
         # Tahoma, Marlett for the caption buttons...): every face would fall back to one.
         fonts = self.prefix / 'drive_c' / 'windows' / 'Fonts'
         fonts.mkdir(parents=True, exist_ok=True)
-        for font in WINE_FONTS.glob('*'):
+        for font in [*WINE_FONTS.glob('*'), CJK_FONT]:
             if not (fonts / font.name).exists():
                 shutil.copy2(font, fonts / font.name)
         self.reg_add(r'HKCU\Software\Wine\Explorer', 'Desktop', 'Default')
         self.reg_add(r'HKCU\Software\Wine\Explorer\Desktops', 'Default', DESKTOP_SIZE)
         # Windows ships Arial; its metric twin stands in for it here.
         self.reg_add(r'HKCU\Software\Wine\Fonts\Replacements', 'Arial', 'Liberation Sans')
+        # Scripts the face lacks come from the CJK font, as Windows' font linking gives them. Wine
+        # looks a link up by the chosen face's full name, so the bold face the list uses has its own.
+        for face in ('Arial', 'Liberation Sans', 'Liberation Sans Bold'):
+            self.run('reg', 'add', FONT_LINKS_KEY, '/v', face, '/t', 'REG_MULTI_SZ', '/d',
+                     f'{CJK_FONT.name},{CJK_FACE}', '/f')
         self.kill_all()
         (self.prefix / PREFIX_READY).touch()
 
