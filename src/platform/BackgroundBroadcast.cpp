@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "defaulting/NoticeCoalescing.h"
+#include "platform/NoticeCoalescing.h"
 
 namespace tavrelonim::platform {
 
@@ -45,7 +45,7 @@ struct BackgroundBroadcast::Shared {
 
     BroadcastSender sender;
     SRWLOCK lock = SRWLOCK_INIT;
-    defaulting::NoticeCoalescing coalescing;  // under lock
+    NoticeCoalescing coalescing;  // under lock
     BroadcastArguments arguments;  // under lock: the latest asked for
     bool fresh = false;            // under lock: arguments not yet taken by the worker
     bool ending = false;           // under lock

@@ -9,9 +9,10 @@
 #include "FakePlatform.h"
 #include "defaulting/DefaultPrinterMark.h"
 #include "defaulting/DefaultRequest.h"
-#include "defaulting/NoticeCoalescing.h"
+#include "platform/NoticeCoalescing.h"
 
 using namespace tavrelonim::defaulting;
+using tavrelonim::platform::NoticeCoalescing;
 using tavrelonim::testing::FakeList;
 using tavrelonim::testing::FakePlatform;
 using ::testing::Contains;

@@ -4,7 +4,7 @@
 // then: each request is announced after its write, and none is lost.
 #pragma once
 
-namespace tavrelonim::defaulting {
+namespace tavrelonim::platform {
 
 class NoticeCoalescing {
 public:
@@ -32,4 +32,4 @@ private:
     bool due_ = false;
 };
 
-}  // namespace tavrelonim::defaulting
+}  // namespace tavrelonim::platform
