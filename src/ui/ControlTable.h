@@ -78,12 +78,10 @@ inline constexpr std::array<ControlEntry, 5> kControls{{
 inline constexpr const wchar_t* kWindowFontFace = L"MS Sans Serif";
 inline constexpr int kWindowFontPoints = 8;
 
-// List1's text: Arial 9 pt bold, grey on white.
+// List1's text: Arial 9 pt bold, grey on white (ListPresentation.h has the colours).
 inline constexpr const wchar_t* kListFontFace = L"Arial";
 inline constexpr int kListFontPoints = 9;
 inline constexpr int kListFontWeight = 700;
-inline constexpr COLORREF kListTextColour = RGB(128, 128, 128);
-inline constexpr COLORREF kListBackColour = RGB(255, 255, 255);
 // Every row keeps a margin at its left, as wide as the row is high, where the default printer's
 // row shows its check mark; the name follows after a small gap.
 inline constexpr int kListTextGapTwips = 30;

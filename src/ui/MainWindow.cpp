@@ -12,6 +12,7 @@
 #include "printerlist/PrinterListLoading.h"
 #include "ui/Dpi.h"
 #include "ui/InspectHook.h"
+#include "ui/ListRowDrawing.h"
 
 namespace tavrelonim::ui {
 
@@ -20,6 +21,8 @@ namespace {
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 constexpr int kAppIconId = 1;
+// Posted to the window when the key that holds the default printer has changed.
+constexpr UINT kDefaultMayHaveChanged = WM_APP + 1;
 // Windows 10 1703 and later ask for the size a window wants at a new DPI; older headers lack it.
 constexpr UINT kWmGetDpiScaledSize = 0x02E4;
 
@@ -62,29 +65,6 @@ UniqueFont CreateUiFont(const wchar_t* face, int points, LONG weight, BYTE charS
     font.lfCharSet = charSet;
     ::lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
     return UniqueFont(::CreateFontIndirectW(&font));
-}
-
-// The system's check glyph, in the given colour, over what is already drawn: drawn black on white
-// into a monochrome mask, then the colour is painted through the mask's black.
-void DrawCheckMark(HDC context, const RECT& box, COLORREF colour) {
-    constexpr DWORD kBrushWhereSourceBlack = 0x00B8074A;  // PSDPxax
-    const int width = box.right - box.left;
-    const int height = box.bottom - box.top;
-    const UniqueMemoryDc mask(::CreateCompatibleDC(context));
-    const UniqueBitmap maskBits(::CreateBitmap(width, height, 1, 1, nullptr));
-    const UniqueBrush brush(::CreateSolidBrush(colour));
-    if (mask == nullptr || maskBits == nullptr || brush == nullptr) {
-        return;
-    }
-    const SelectedObject maskSelection(mask.get(), maskBits.get());
-    RECT glyph{0, 0, width, height};
-    ::DrawFrameControl(mask.get(), &glyph, DFC_MENU, DFCS_MENUCHECK);
-    const SelectedObject brushSelection(context, brush.get());
-    const COLORREF formerText = ::SetTextColor(context, RGB(0, 0, 0));
-    const COLORREF formerBack = ::SetBkColor(context, RGB(255, 255, 255));
-    ::BitBlt(context, box.left, box.top, width, height, mask.get(), 0, 0, kBrushWhereSourceBlack);
-    ::SetTextColor(context, formerText);
-    ::SetBkColor(context, formerBack);
 }
 
 // How wide a control's caption is in the given font, with what the control draws around it; 0
@@ -174,13 +154,9 @@ int MainWindow::RunMessageLoop() {
             ::MsgWaitForMultipleObjectsEx(handles, &keyChanged, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (handles != 0 && woken == WAIT_OBJECT_0) {
             defaultPrinterWatch_.Arm();
+            // Looked for in the window procedure, like every other change, in the order it came.
             if (window_ != nullptr) {
-                Guarded(
-                    [this] {
-                        RefreshDefaultMark();
-                        return LRESULT{0};
-                    },
-                    []() noexcept { return LRESULT{0}; });
+                ::PostMessageW(window_, kDefaultMayHaveChanged, 0, 0);
             }
             continue;
         }
@@ -244,9 +220,32 @@ LRESULT CALLBACK MainWindow::FrameProcedure(HWND frame, UINT message, WPARAM wPa
     return ::DefSubclassProc(frame, message, wParam, lParam);
 }
 
+LRESULT CALLBACK MainWindow::ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                           DWORD_PTR refData) noexcept {
+    auto& accessibility = *reinterpret_cast<ListAccessibility*>(refData);
+    switch (message) {
+        case WM_GETOBJECT:
+            // The object id comes as a 32-bit value, sign and all, whatever the width of lParam.
+            if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+                if (const LRESULT answer = accessibility.AnswerGetObject(wParam); answer != 0) {
+                    return answer;
+                }
+            }
+            break;
+        case WM_NCDESTROY:
+            accessibility.Detach();
+            ::RemoveWindowSubclass(list, &MainWindow::ListProcedure, 0);
+            break;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(list, message, wParam, lParam);
+}
+
 LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
+            highContrast_ = HighContrastOn();
             platform_.SetMessageBoxOwner(window_);
             platform_.SendBroadcastsInBackground();
             CreateControls();
@@ -275,11 +274,14 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             if (item->hwndItem != Control(ControlId::List1)) {
                 break;
             }
-            DrawListRow(*item);
+            DrawListRow(*item, listFont_.get(), static_cast<int>(item->itemID) == markedRow_, highContrast_);
             return TRUE;
         }
         case WM_SETTINGCHANGE: {
             // The argument is a section's name or, from some senders, an integer: never read as text.
+            if (wParam == SPI_SETHIGHCONTRAST) {
+                FollowHighContrast();
+            }
             if (defaulting::NoticeMayChangeDefaultPrinter({static_cast<std::uintptr_t>(lParam)})) {
                 if (!defaultPrinterWatch_.Armed()) {
                     defaultPrinterWatch_.Arm();
@@ -291,10 +293,15 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_CTLCOLORLISTBOX:
             if (reinterpret_cast<HWND>(lParam) == Control(ControlId::List1)) {
                 HDC context = reinterpret_cast<HDC>(wParam);
-                ::SetTextColor(context, kListTextColour);
-                ::SetBkColor(context, kListBackColour);
-                return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
+                const RowColours colours = ListRowColours(highContrast_, false, CurrentSystemColours());
+                ::SetTextColor(context, colours.text);
+                ::SetBkColor(context, colours.back);
+                return reinterpret_cast<LRESULT>(highContrast_ ? ::GetSysColorBrush(COLOR_WINDOW)
+                                                               : static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
             }
+            break;
+        case WM_SYSCOLORCHANGE:
+            FollowHighContrast();
             break;
         case WM_CTLCOLORSTATIC:
             if (reinterpret_cast<HWND>(lParam) == Control(ControlId::Label1)) {
@@ -333,6 +340,9 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             window_ = nullptr;
             ::PostQuitMessage(0);
             return 0;
+        case kDefaultMayHaveChanged:
+            RefreshDefaultMark();
+            return 0;
         default:
             if (message == inspectMessage_ && inspectMessage_ != 0) {
                 return Inspect(static_cast<InspectQuery>(wParam));
@@ -354,7 +364,10 @@ void MainWindow::CreateControls() {
         }
     }
     ::SetWindowSubclass(Control(ControlId::Frame1), &MainWindow::FrameProcedure, 0, 0);
-    list_.Attach(Control(ControlId::List1));
+    const HWND list = Control(ControlId::List1);
+    list_.Attach(list);
+    accessibility_.emplace(list, Control(ControlId::Label1), markedRow_);
+    ::SetWindowSubclass(list, &MainWindow::ListProcedure, 0, reinterpret_cast<DWORD_PTR>(&*accessibility_));
 }
 
 void MainWindow::ApplyLayout(int dpi) {
@@ -401,8 +414,17 @@ void MainWindow::RefreshDefaultMark() {
     if (row != markedRow_) {
         InvalidateListRow(markedRow_);
         InvalidateListRow(row);
+        const int former = markedRow_;
         markedRow_ = row;
+        if (accessibility_) {
+            accessibility_->MarkMoved(former, row);
+        }
     }
+}
+
+void MainWindow::FollowHighContrast() {
+    highContrast_ = HighContrastOn();
+    ::InvalidateRect(Control(ControlId::List1), nullptr, TRUE);
 }
 
 void MainWindow::InvalidateListRow(int row) const {
@@ -411,36 +433,6 @@ void MainWindow::InvalidateListRow(int row) const {
     if (row >= 0 &&
         ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&rect)) != LB_ERR) {
         ::InvalidateRect(list, &rect, FALSE);
-    }
-}
-
-void MainWindow::DrawListRow(const DRAWITEMSTRUCT& item) const {
-    const HDC context = item.hDC;
-    const RECT& row = item.rcItem;
-    if (item.itemID != static_cast<UINT>(-1)) {
-        const bool selected = (item.itemState & ODS_SELECTED) != 0;
-        const COLORREF text = selected ? ::GetSysColor(COLOR_HIGHLIGHTTEXT) : kListTextColour;
-        ::SetTextColor(context, text);
-        ::SetBkColor(context, selected ? ::GetSysColor(COLOR_HIGHLIGHT) : kListBackColour);
-        const LRESULT length = ::SendMessageW(item.hwndItem, LB_GETTEXTLEN, item.itemID, 0);
-        std::wstring name(length == LB_ERR ? 0 : static_cast<std::size_t>(length) + 1, L'\0');
-        if (!name.empty()) {
-            const LRESULT copied =
-                ::SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(name.data()));
-            name.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
-        }
-        const int margin = row.bottom - row.top;
-        const SelectedObject font(context, listFont_.get());
-        const int gap = TwipsToPixels(kListTextGapTwips, DpiForWindow(item.hwndItem));
-        ::ExtTextOutW(context, row.left + margin + gap, row.top, ETO_OPAQUE | ETO_CLIPPED, &row, name.c_str(),
-                      static_cast<UINT>(name.size()), nullptr);
-        if (static_cast<int>(item.itemID) == markedRow_) {
-            DrawCheckMark(context, {row.left, row.top, row.left + margin, row.bottom}, text);
-        }
-    }
-    // With keyboard cues hidden the row says so, and the focus rectangle waits for the keyboard.
-    if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0) {
-        ::DrawFocusRect(context, &row);
     }
 }
 

@@ -12,6 +12,7 @@
 #include "defaulting/ApplicationPrinter.h"
 #include "platform/Win32Platform.h"
 #include "ui/ControlTable.h"
+#include "ui/ListAccessible.h"
 #include "ui/ListBoxPrinterList.h"
 #include "ui/RegistryKeyWatch.h"
 #include "ui/Win32Handles.h"
@@ -34,6 +35,9 @@ private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     static LRESULT CALLBACK FrameProcedure(HWND frame, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
                                            DWORD_PTR refData) noexcept;
+    // Answers screen readers' questions about the list with its own accessible object.
+    static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
+                                          DWORD_PTR refData) noexcept;
     // Takes the procedure's own window handle: the last messages come after window_ has gone.
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -46,7 +50,8 @@ private:
     // changed, and only the rows it leaves and reaches are drawn again.
     void RefreshDefaultMark();
     void InvalidateListRow(int row) const;
-    void DrawListRow(const DRAWITEMSTRUCT& item) const;
+    // Under high contrast the list takes the system's colours, and follows the switch live.
+    void FollowHighContrast();
 
     void Form_Load();
     void Command1_Click();
@@ -59,11 +64,13 @@ private:
     HWND focusOnDeactivate_ = nullptr;
     UINT inspectMessage_ = 0;
     int markedRow_ = -1;
+    bool highContrast_ = false;
     UniqueFont windowFont_;
     UniqueFont listFont_;
     platform::Win32Platform platform_;
     ListBoxPrinterList list_;
     std::optional<defaulting::ApplicationPrinter> applicationPrinter_;
+    std::optional<ListAccessibility> accessibility_;
     // Sees the default change even when the changer sends no notice, as SetDefaultPrinter does not.
     RegistryKeyWatch defaultPrinterWatch_{platform::kWindowsSectionKey};
 };

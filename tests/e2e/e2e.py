@@ -13,6 +13,11 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[2] / 'tools' / 'winenv')
 import winenv  # noqa: E402
 
 LIST_BORDER = 2  # WS_EX_CLIENTEDGE
+# Active Accessibility's roles, states and events (oleacc.h, winuser.h).
+ROLE_LIST, ROLE_LIST_ITEM = 0x21, 0x22
+STATE_SELECTED, STATE_FOCUSED, STATE_CHECKED, STATE_OFFSCREEN = 0x2, 0x4, 0x10, 0x10000
+STATE_FOCUSABLE, STATE_SELECTABLE = 0x100000, 0x200000
+EVENT_STATE_CHANGE, EVENT_DESCRIPTION_CHANGE = 0x800A, 0x800D
 # The window's control IDs by name, as the probe reads them from the window's contract.
 ID = {}
 
@@ -174,11 +179,19 @@ class UtilityTest(unittest.TestCase):
                 marked.append(row)
         return marked
 
+    def accessible_marks(self):
+        """The rows a screen reader hears as the default: checked, and described so."""
+        tree = json.loads(self.probe('acc-tree'))
+        checked = [i for i, child in enumerate(tree['children']) if child['state'] & STATE_CHECKED]
+        described = [i for i, child in enumerate(tree['children']) if child['description'] == 'Padrão']
+        return checked if checked == described else ('checked', checked, 'described', described)
+
     def wait_for_mark(self, layout, row, what):
         """Waits until exactly that row is marked (None: no row); gives the seconds it took."""
         started = time.monotonic()
         want = [] if row is None else [row]
         self.wait_until(lambda: self.marked_rows(layout) == want, what=what)
+        self.assertEqual(self.accessible_marks(), want, f'{what}, as a screen reader hears it')
         return time.monotonic() - started
 
     def keys(self, *keys):

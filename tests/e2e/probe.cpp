@@ -12,6 +12,10 @@
 //                                  and the text's width in it (JSON)
 //     profile SECTION KEY          a profile value as the system holds it (JSON; null when absent)
 //     section SECTION              a profile section's key names, in order (JSON)
+//     acc-tree                     the list's accessible object from this process, and every row's (JSON)
+//     acc-do-default ROW           the default action of a row's accessible item: its result
+//     acc-hold / acc-held          keeps the list's object; later, what three calls on it answer
+//     acc-watch / acc-events MS    hooks the list's state and description events; those heard in MS
 //     dialogs                      the message boxes on the desktop and their texts (JSON)
 //     default-printer              GetDefaultPrinterW
 //     set-default NAME             SetDefaultPrinterW, which sends no notice: ok or failed
@@ -27,6 +31,7 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+#include <oleacc.h>
 #include <winspool.h>
 
 #include <cstdio>
@@ -250,6 +255,138 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM out) {
     return TRUE;
 }
 
+// The list as a screen reader reaches it from another process: its accessible object.
+constexpr GUID kIidIAccessible{0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+IAccessible* heldObject = nullptr;  // kept across the utility's end by acc-hold
+std::string events;                 // what the win-event hook has seen since last asked
+
+HWND FindList() {
+    HWND window = FindUtility(1000);
+    HWND frame = window != nullptr ? GetDlgItem(window, static_cast<int>(tavrelonim::ui::ControlId::Frame1)) : nullptr;
+    return frame != nullptr ? GetDlgItem(frame, static_cast<int>(tavrelonim::ui::ControlId::List1)) : nullptr;
+}
+
+IAccessible* ListObject() {
+    HWND list = FindList();
+    void* object = nullptr;
+    if (list == nullptr ||
+        FAILED(AccessibleObjectFromWindow(list, static_cast<DWORD>(OBJID_CLIENT), kIidIAccessible, &object))) {
+        return nullptr;
+    }
+    return static_cast<IAccessible*>(object);
+}
+
+VARIANT Child(long id) {
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = id;
+    return child;
+}
+
+std::string Bstr(HRESULT result, BSTR text) {
+    std::string out = result == S_OK && text != nullptr ? Json(Utf8(text)) : "null";
+    SysFreeString(text);
+    return out;
+}
+
+long Long(HRESULT result, const VARIANT& value) { return result == S_OK && value.vt == VT_I4 ? value.lVal : -1; }
+
+std::string AccessibleNode(IAccessible* object, long id) {
+    const VARIANT child = Child(id);
+    BSTR name = nullptr;
+    BSTR description = nullptr;
+    BSTR action = nullptr;
+    VARIANT role;
+    VARIANT state;
+    VariantInit(&role);
+    VariantInit(&state);
+    const HRESULT named = object->get_accName(child, &name);
+    const HRESULT described = object->get_accDescription(child, &description);
+    const HRESULT acted = object->get_accDefaultAction(child, &action);
+    const HRESULT roled = object->get_accRole(child, &role);
+    const HRESULT stated = object->get_accState(child, &state);
+    long x = 0, y = 0, w = 0, h = 0;
+    object->accLocation(&x, &y, &w, &h, child);
+    VARIANT next;
+    VariantInit(&next);
+    const HRESULT navigated = object->accNavigate(id == CHILDID_SELF ? NAVDIR_FIRSTCHILD : NAVDIR_NEXT, child, &next);
+    VARIANT hit;
+    VariantInit(&hit);
+    const HRESULT hitTested = object->accHitTest(x + w / 2, y + h / 2, &hit);
+    return Cat("{\"name\":", Bstr(named, name), ",\"description\":", Bstr(described, description),
+               ",\"action\":", Bstr(acted, action), ",\"role\":", Num(Long(roled, role)),
+               ",\"state\":", Num(Long(stated, state)), ",\"location\":[", Num(x), ",", Num(y), ",", Num(w), ",",
+               Num(h), "],\"next\":", Num(Long(navigated, next)), ",\"hit\":", Num(Long(hitTested, hit)), "}");
+}
+
+// The list's object and every row's, with the list box's own rows in screen coordinates beside.
+std::string AccessibleTree() {
+    IAccessible* object = ListObject();
+    if (object == nullptr) {
+        return "null";
+    }
+    HWND list = FindList();
+    long count = -1;
+    object->get_accChildCount(&count);
+    IDispatch* parent = nullptr;
+    object->get_accParent(&parent);
+    std::string out = Cat("{\"self\":", AccessibleNode(object, CHILDID_SELF), ",\"count\":", Num(count),
+                          ",\"parent\":", Num(parent != nullptr ? 1 : 0), ",\"children\":[");
+    if (parent != nullptr) {
+        parent->Release();
+    }
+    for (long id = 1; id <= count; ++id) {
+        RECT rect{};
+        SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(id - 1), reinterpret_cast<LPARAM>(&rect));
+        MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+        std::string node = AccessibleNode(object, id);
+        node.pop_back();
+        out += Cat(id > 1 ? "," : "", node, ",\"rect\":[", Num(rect.left), ",", Num(rect.top), ",",
+                   Num(rect.right - rect.left), ",", Num(rect.bottom - rect.top), "]}");
+    }
+    object->Release();
+    return out + "]}";
+}
+
+void CALLBACK HeardEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG child, DWORD, DWORD) {
+    if (object == OBJID_CLIENT) {
+        events += Cat(events.empty() ? "" : ",", "[", Num(event), ",", Num(child), "]");
+    }
+}
+
+std::string WatchEvents() {
+    HWND window = FindUtility(1000);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    events.clear();
+    return window != nullptr && SetWinEventHook(EVENT_OBJECT_STATECHANGE, EVENT_OBJECT_DESCRIPTIONCHANGE, nullptr,
+                                                HeardEvent, process, 0, WINEVENT_OUTOFCONTEXT) != nullptr
+               ? "ok"
+               : "failed";
+}
+
+// The events heard within the given time, taking the messages that bring them.
+std::string Events(DWORD milliseconds) {
+    const DWORD end = GetTickCount() + milliseconds;
+    for (DWORD now = GetTickCount(); now < end; now = GetTickCount()) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        }
+    }
+    std::string out = Cat("[", events, "]");
+    events.clear();
+    return out;
+}
+
+std::string HResult(HRESULT result) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(result));
+    return text;
+}
+
 // The message boxes on the desktop, with the texts of their controls.
 std::string Dialogs() {
     std::string items;
@@ -347,6 +484,40 @@ std::string Answer(const std::vector<std::string>& words) {
     if (command == "section") {
         return Section(argument(1));
     }
+    if (command == "acc-tree") {
+        return AccessibleTree();
+    }
+    if (command == "acc-do-default") {
+        IAccessible* object = ListObject();
+        if (object == nullptr) {
+            return "no object";
+        }
+        const HRESULT result = object->accDoDefaultAction(Child(std::atol(argument(1).c_str()) + 1));
+        object->Release();
+        return HResult(result);
+    }
+    if (command == "acc-hold") {
+        heldObject = ListObject();
+        return heldObject != nullptr ? "ok" : "no object";
+    }
+    if (command == "acc-held") {
+        // Every call on an object whose list is gone answers an error, and the asker lives on.
+        long count = 0;
+        BSTR name = nullptr;
+        VARIANT state;
+        VariantInit(&state);
+        const HRESULT counted = heldObject->get_accChildCount(&count);
+        const HRESULT named = heldObject->get_accName(Child(1), &name);
+        const HRESULT stated = heldObject->get_accState(Child(1), &state);
+        SysFreeString(name);
+        return Cat("[", Json(HResult(counted)), ",", Json(HResult(named)), ",", Json(HResult(stated)), "]");
+    }
+    if (command == "acc-watch") {
+        return WatchEvents();
+    }
+    if (command == "acc-events") {
+        return Events(static_cast<DWORD>(std::atol(argument(1).c_str())));
+    }
     if (command == "dialogs") {
         return Dialogs();
     }
@@ -370,6 +541,7 @@ std::string Answer(const std::vector<std::string>& words) {
 
 // One command a line in, one answer a line out, until standard input ends.
 int Serve() {
+    CoInitialize(nullptr);
     char line[4096];
     while (std::fgets(line, sizeof line, stdin) != nullptr) {
         std::string text(line);

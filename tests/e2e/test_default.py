@@ -92,10 +92,17 @@ class DefaultTest(e2e.UtilityTest):
     def test_the_mark_shows_the_default_whoever_changes_it(self):
         layout = self.start(expect_entries=3)
         entries = layout['entries']
-        self.wait_for_mark(layout, entries.index('Escritorio_A'), 'the mark on the default at open')
+        first = entries.index('Escritorio_A')
+        self.wait_for_mark(layout, first, 'the mark on the default at open')
         self.assertEqual(self.layout()['selected'], -1)  # the mark is not the selection
+        self.assertEqual(self.probe('acc-watch'), 'ok')
         self.click_entry(layout, 1)
         print(f'\n  mark after a click: {self.wait_for_mark(layout, 1, "the mark after a click"):.2f} s')
+        # A screen reader is told at once of both rows, the one the mark left and the one it reached.
+        heard = json.loads(self.probe('acc-events', '1000'))
+        for event in (e2e.EVENT_STATE_CHANGE, e2e.EVENT_DESCRIPTION_CHANGE):
+            for row in (first, 1):
+                self.assertIn([event, row + 1], heard)
         self.screenshot('mark-after-click')
         # Another program, with no notice at all.
         self.assertEqual(self.probe('set-default', entries[2]), 'ok')
@@ -108,6 +115,35 @@ class DefaultTest(e2e.UtilityTest):
         # A default that no entry names marks no row.
         self.wine.reg_add(winenv.WINDOWS_KEY, 'Device', 'Outra,winspool,Ne00:')
         self.wait_for_mark(layout, None, 'the mark going')
+
+    def test_a_screen_readers_default_action_and_typing_a_name_make_it_the_default(self):
+        layout = self.start(expect_entries=3)
+        self.assertEqual(self.probe('acc-do-default', '1'), '0x00000000')
+        self.wait_until(lambda: self.device_line() == self.expected_line(layout['entries'][1]),
+                        what='the Device line after the default action')
+        self.assertEqual(self.layout()['selected'], 1)
+        # Typing a name's first letter moves to it, which is a request like any selection change.
+        sala = layout['entries'].index('Sala_C')
+        self.keys('Tab')
+        self.wait_until(lambda: self.layout()['focus'] == ID['List1'], what='the focus on the list')
+        self.keys('s')
+        self.wait_until(lambda: self.device_line() == self.expected_line('Sala_C'), what='typing S')
+        self.assertEqual(self.layout()['selected'], sala)
+
+    def test_an_accessible_object_held_past_the_window_answers_an_error(self):
+        # The slow program keeps the process after its window, with a notice still out.
+        self.start_other('slow', 'slow', '2800')
+        layout = self.start(expect_entries=3)
+        self.assertEqual(self.probe('acc-hold'), 'ok')
+        self.click_entry(layout, 1)
+        self.wait_until(lambda: self.device_line() == self.expected_line(layout['entries'][1]), what='the Device line')
+        self.keys('alt+f')
+        self.assertEqual(self.probe('wait-closed', '5'), 'closed')
+        self.assertIsNone(self.process.poll(), 'the process ended before the object could be asked')
+        answers = json.loads(self.probe('acc-held'))
+        print(f'\n  an object held past its window answers {answers}')
+        self.assertTrue(all(answer != '0x00000000' for answer in answers), answers)
+        self.assertEqual(self.wait_exit(seconds=30), 0)  # and it ends as it should, not by a crash
 
     def test_on_windows_10_a_written_default_turns_off_windows_own_management(self):
         mode = 'LegacyDefaultPrinterMode'

@@ -31,6 +31,31 @@ class WindowTest(e2e.UtilityTest):
         self.wait_until(lambda: self.layout()['focus'] == ID['Command1'], seconds=5, what='Command1 taking the focus')
         self.screenshot('window')
 
+    def test_a_screen_reader_hears_the_list_its_rows_and_which_is_the_default(self):
+        layout = self.start(expect_entries=3)
+        tree = json.loads(self.probe('acc-tree'))
+        self.assertEqual(tree['self']['name'], 'Lista das quimberatos')
+        self.assertEqual(tree['self']['role'], e2e.ROLE_LIST)
+        self.assertEqual(tree['self']['location'], self.control(layout, ID['List1'])['screen'])
+        self.assertEqual((tree['count'], tree['parent'], tree['self']['next']), (3, 1, 1))
+        default = layout['entries'].index('Escritorio_A')
+        for row, child in enumerate(tree['children']):
+            with self.subTest(row=row):
+                self.assertEqual(child['name'], layout['entries'][row])
+                self.assertEqual(child['role'], e2e.ROLE_LIST_ITEM)
+                self.assertEqual(child['location'], child['rect'])  # the list box's own row, on the screen
+                checked = e2e.STATE_CHECKED if row == default else 0
+                self.assertEqual(child['state'], e2e.STATE_SELECTABLE | e2e.STATE_FOCUSABLE | checked)
+                self.assertEqual(child['description'], 'Padrão' if row == default else None)
+                self.assertEqual(child['action'], 'Como Padrão')
+                self.assertEqual(child['hit'], row + 1)
+                self.assertEqual(child['next'], row + 2 if row + 1 < len(tree['children']) else -1)
+        # Focus and selection as the list box has them.
+        self.keys('Tab', 'Down')
+        self.wait_until(lambda: self.layout()['selected'] == 0, what='Down selecting the first row')
+        first = json.loads(self.probe('acc-tree'))['children'][0]['state']
+        self.assertEqual(first & (e2e.STATE_SELECTED | e2e.STATE_FOCUSED), e2e.STATE_SELECTED | e2e.STATE_FOCUSED)
+
     def test_a_key_of_only_spaces_gives_no_entry(self):
         self.wine.reg_add(winenv.PRINTER_PORTS_KEY, '   ', 'wineps.drv,CUPS:Nada,15,45')
         layout = self.start(expect_entries=3)

@@ -1,0 +1,80 @@
+// How the list presents its rows, to the eye and to assistive technology, as pure rules over
+// the row's facts: the colours it is drawn in, and the states and description a screen reader
+// hears. No system calls, so the rules are tested on their own.
+#pragma once
+
+#include <cstdint>
+
+namespace tavrelonim::ui {
+
+using Colour = std::uint32_t;  // 0x00BBGGRR, as a COLORREF
+
+// The list's own colours outside high contrast: grey text on white.
+inline constexpr Colour kListTextColour = 0x808080;
+inline constexpr Colour kListBackColour = 0xFFFFFF;
+
+// The system colours a row may be drawn in.
+struct SystemColours {
+    Colour windowText;
+    Colour window;
+    Colour highlightText;
+    Colour highlight;
+};
+
+struct RowColours {
+    Colour text;  // the name's, and the check mark's
+    Colour back;
+    friend bool operator==(const RowColours&, const RowColours&) = default;
+};
+
+// A selected row always shows the system's highlight; the others the list's own grey on white,
+// or under high contrast the system's window colours, which the user chose to be able to read.
+[[nodiscard]] constexpr RowColours ListRowColours(bool highContrast, bool selected,
+                                                  const SystemColours& system) noexcept {
+    if (selected) {
+        return {system.highlightText, system.highlight};
+    }
+    return highContrast ? RowColours{system.windowText, system.window} : RowColours{kListTextColour, kListBackColour};
+}
+
+// The list's background where no row is drawn.
+[[nodiscard]] constexpr Colour ListBackColour(bool highContrast, const SystemColours& system) noexcept {
+    return highContrast ? system.window : kListBackColour;
+}
+
+// Active Accessibility's state bits, as oleacc.h has them.
+inline constexpr std::uint32_t kStateSelected = 0x2;
+inline constexpr std::uint32_t kStateFocused = 0x4;
+inline constexpr std::uint32_t kStateChecked = 0x10;
+inline constexpr std::uint32_t kStateOffscreen = 0x10000;
+inline constexpr std::uint32_t kStateFocusable = 0x100000;
+inline constexpr std::uint32_t kStateSelectable = 0x200000;
+
+// What is true of one row.
+struct RowFacts {
+    bool selected;   // the list's selection
+    bool focused;    // the list has the keyboard focus and its caret is on this row
+    bool visible;    // inside the list's client area, not scrolled out of view
+    bool isDefault;  // the system's default printer: the row with the check mark
+};
+
+inline constexpr const wchar_t* kDefaultRowDescription = L"Padr\u00e3o";
+
+struct RowAccessibility {
+    std::uint32_t state;
+    const wchar_t* description;  // null: none
+    friend bool operator==(const RowAccessibility&, const RowAccessibility&) = default;
+};
+
+// A row is selectable and focusable; the default printer's row alone is checked and described
+// as the default, so that a screen reader says which printer it is.
+[[nodiscard]] constexpr RowAccessibility RowAccessibilityOf(const RowFacts& row) noexcept {
+    std::uint32_t state = kStateSelectable | kStateFocusable;
+    state |= row.selected ? kStateSelected : 0U;
+    state |= row.focused ? kStateFocused : 0U;
+    state |= row.visible ? 0U : kStateOffscreen;
+    state |= row.isDefault ? kStateChecked : 0U;
+    return {state, row.isDefault ? kDefaultRowDescription : nullptr};
+}
+
+}  // namespace tavrelonim::ui

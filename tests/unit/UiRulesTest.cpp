@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include "ui/ListPresentation.h"
+#include "ui/Twips.h"
+
+using tavrelonim::ui::ClientSizeForDpi;
+using tavrelonim::ui::PixelSize;
+using tavrelonim::ui::TwipRect;
+using tavrelonim::ui::TwipsToPixels;
+
+namespace {
+
+constexpr TwipRect kClient{0, 0, 9330, 4575};
+constexpr TwipRect kCommand1{7800, 1680, 1335, 855};
+
+}  // namespace
+
+TEST(WindowSizing, ClientAreaIsTheLayoutsAtTheWindowsOwnDpi) {
+    EXPECT_EQ(ClientSizeForDpi(kClient, 96), (PixelSize{622, 305}));
+    EXPECT_EQ(ClientSizeForDpi(kClient, 120), (PixelSize{778, 381}));
+    EXPECT_EQ(ClientSizeForDpi(kClient, 144), (PixelSize{933, 458}));  // a 150 % monitor
+    EXPECT_EQ(ClientSizeForDpi(kClient, 192), (PixelSize{1244, 610}));
+    // Sized by its own DPI, the buttons laid out at that DPI stay inside at every scaling.
+    for (int dpi = 72; dpi <= 480; ++dpi) {
+        const auto button = TwipsToPixels(kCommand1, dpi);
+        const PixelSize client = ClientSizeForDpi(kClient, dpi);
+        EXPECT_LE(button.left + button.width, client.width) << dpi;
+        EXPECT_LE(button.top + button.height, client.height) << dpi;
+    }
+}
+
+namespace {
+
+using namespace tavrelonim::ui;
+
+constexpr SystemColours kHighContrastBlack{0xFFFFFF, 0x000000, 0x000000, 0x00FFFF};
+
+}  // namespace
+
+TEST(ListColours, FixedGreyOnWhiteUnlessHighContrastAndTheHighlightForTheSelection) {
+    EXPECT_EQ(ListRowColours(false, false, kHighContrastBlack), (RowColours{0x808080, 0xFFFFFF}));
+    EXPECT_EQ(ListRowColours(true, false, kHighContrastBlack), (RowColours{0xFFFFFF, 0x000000}));
+    EXPECT_EQ(ListRowColours(false, true, kHighContrastBlack), (RowColours{0x000000, 0x00FFFF}));
+    EXPECT_EQ(ListRowColours(true, true, kHighContrastBlack), (RowColours{0x000000, 0x00FFFF}));
+    EXPECT_EQ(ListBackColour(false, kHighContrastBlack), 0xFFFFFFU);
+    EXPECT_EQ(ListBackColour(true, kHighContrastBlack), 0x000000U);
+}
+
+TEST(ListAccessibility, EveryRowSelectableTheDefaultAloneCheckedAndDescribed) {
+    const auto plain = RowAccessibilityOf({false, false, true, false});
+    EXPECT_EQ(plain.state, kStateSelectable | kStateFocusable);
+    EXPECT_EQ(plain.description, nullptr);
+    const auto chosen = RowAccessibilityOf({true, true, true, false});
+    EXPECT_EQ(chosen.state, kStateSelectable | kStateFocusable | kStateSelected | kStateFocused);
+    const auto scrolledAwayDefault = RowAccessibilityOf({false, false, false, true});
+    EXPECT_EQ(scrolledAwayDefault.state, kStateSelectable | kStateFocusable | kStateOffscreen | kStateChecked);
+    EXPECT_STREQ(scrolledAwayDefault.description, L"Padr\u00e3o");
+}
