@@ -1,5 +1,6 @@
 #include "ui/ListAccessible.h"
 
+#include <commctrl.h>
 #include <oleacc.h>
 
 #include <atomic>
@@ -467,6 +468,32 @@ LRESULT ListAccessibility::AnswerGetObject(WPARAM wParam) noexcept {
     } catch (...) {
         return 0;
     }
+}
+
+void ListAccessibility::Install() noexcept {
+    ::SetWindowSubclass(list_, &ListAccessibility::ListProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK ListAccessibility::ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                           DWORD_PTR refData) noexcept {
+    auto& accessibility = *reinterpret_cast<ListAccessibility*>(refData);
+    switch (message) {
+        case WM_GETOBJECT:
+            // The object id comes as a 32-bit value, sign and all, whatever the width of lParam.
+            if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
+                if (const LRESULT answer = accessibility.AnswerGetObject(wParam); answer != 0) {
+                    return answer;
+                }
+            }
+            break;
+        case WM_NCDESTROY:
+            accessibility.Detach();
+            ::RemoveWindowSubclass(list, &ListAccessibility::ListProcedure, 0);
+            break;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(list, message, wParam, lParam);
 }
 
 void ListAccessibility::MarkMoved(int fromRow, int toRow) const noexcept {

@@ -29,6 +29,10 @@ public:
     ListAccessibility& operator=(const ListAccessibility&) = delete;
     ~ListAccessibility();
 
+    // From now on the list answers WM_GETOBJECT for its client area with this object, and lets
+    // it go when it is destroyed.
+    void Install() noexcept;
+
     // Answers WM_GETOBJECT for the list's client area; 0 when it cannot (the caller then lets
     // the system answer).
     [[nodiscard]] LRESULT AnswerGetObject(WPARAM wParam) noexcept;
@@ -40,6 +44,9 @@ public:
     void Detach() noexcept;
 
 private:
+    static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
+                                          DWORD_PTR refData) noexcept;
+
     HWND list_;
     HWND label_;
     const int& markedRow_;

@@ -220,28 +220,6 @@ LRESULT CALLBACK MainWindow::FrameProcedure(HWND frame, UINT message, WPARAM wPa
     return ::DefSubclassProc(frame, message, wParam, lParam);
 }
 
-LRESULT CALLBACK MainWindow::ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR refData) noexcept {
-    auto& accessibility = *reinterpret_cast<ListAccessibility*>(refData);
-    switch (message) {
-        case WM_GETOBJECT:
-            // The object id comes as a 32-bit value, sign and all, whatever the width of lParam.
-            if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
-                if (const LRESULT answer = accessibility.AnswerGetObject(wParam); answer != 0) {
-                    return answer;
-                }
-            }
-            break;
-        case WM_NCDESTROY:
-            accessibility.Detach();
-            ::RemoveWindowSubclass(list, &MainWindow::ListProcedure, 0);
-            break;
-        default:
-            break;
-    }
-    return ::DefSubclassProc(list, message, wParam, lParam);
-}
-
 LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE:
@@ -366,8 +344,7 @@ void MainWindow::CreateControls() {
     ::SetWindowSubclass(Control(ControlId::Frame1), &MainWindow::FrameProcedure, 0, 0);
     const HWND list = Control(ControlId::List1);
     list_.Attach(list);
-    accessibility_.emplace(list, Control(ControlId::Label1), markedRow_);
-    ::SetWindowSubclass(list, &MainWindow::ListProcedure, 0, reinterpret_cast<DWORD_PTR>(&*accessibility_));
+    accessibility_.emplace(list, Control(ControlId::Label1), markedRow_).Install();
 }
 
 void MainWindow::ApplyLayout(int dpi) {
