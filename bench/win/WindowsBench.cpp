@@ -140,9 +140,37 @@ bool ListFilled(HWND window, std::size_t expected) {
            count == expected;
 }
 
+// When each of the utility's start-up phases ended, in seconds after the process was created
+// (its start on this clock); empty when the window gives no answer.
+std::vector<double> ReadStartupPhases(HWND window, double start) {
+    const UINT inspect = ::RegisterWindowMessageW(tavrelonim::ui::kInspectMessageName);
+    DWORD_PTR atom = 0;
+    if (::SendMessageTimeoutW(window, inspect, static_cast<WPARAM>(tavrelonim::ui::InspectQuery::StartupPhases), 0,
+                              SMTO_ABORTIFHUNG, 5000, &atom) == 0 ||
+        atom == 0) {
+        return {};
+    }
+    wchar_t text[256] = {};
+    ::GlobalGetAtomNameW(static_cast<ATOM>(atom), text, 256);
+    ::GlobalDeleteAtom(static_cast<ATOM>(atom));
+    if (text[0] != L'=') {
+        return {};
+    }
+    wchar_t* at = text + 1;
+    const double frequency = static_cast<double>(std::wcstoll(at, &at, 10));
+    std::vector<double> ends;
+    while (*at == L'|' && frequency > 0.0) {
+        const long long stamp = std::wcstoll(at + 1, &at, 10);
+        ends.push_back(static_cast<double>(stamp) / frequency - start);
+    }
+    return ends.size() == tavrelonim::ui::kStartupPhaseNames.size() ? ends : std::vector<double>{};
+}
+
 // Seconds from the process's creation to its window shown and ready; nothing when it never was.
+// With phases given, the utility's own phase ends are added to them.
 std::optional<double> TimeStartUp(const std::wstring& exe, const wchar_t* windowClass,
-                                  const std::function<bool(HWND)>& ready) {
+                                  const std::function<bool(HWND)>& ready,
+                                  std::vector<std::vector<double>>* phases = nullptr) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -159,6 +187,11 @@ std::optional<double> TimeStartUp(const std::wstring& exe, const wchar_t* window
         window = FindProcessWindow(windowClass, process.dwProcessId);
         if (window != nullptr && ::IsWindowVisible(window) != FALSE && ready(window)) {
             elapsed = Now() - start;
+            if (phases != nullptr) {
+                if (auto ends = ReadStartupPhases(window, start); !ends.empty()) {
+                    phases->push_back(std::move(ends));
+                }
+            }
             break;
         }
         if (::WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) {
@@ -190,6 +223,40 @@ void PrintMilliseconds(const char* what, const std::vector<double>& seconds, std
     }
 }
 
+// The utility's start-up phase by phase: the median moment each ended after the process was
+// created, and in brackets what the phase itself took, at each number of printers.
+template <class AtCount>
+void PrintPhases(const std::vector<AtCount>* medians) {
+    if (medians == nullptr) {
+        std::printf("  the utility gave no start-up phases\n");
+        return;
+    }
+    std::printf("  phase ends, ms after process creation (the phase's own ms), medians:\n  %-18s", "");
+    for (const AtCount& at : *medians) {
+        std::printf("  %13zu printers", at.printers);
+    }
+    std::printf("\n");
+    for (std::size_t phase = 0; phase < tavrelonim::ui::kStartupPhaseNames.size(); ++phase) {
+        std::printf("  %-18s", tavrelonim::ui::kStartupPhaseNames[phase]);
+        for (const AtCount& at : *medians) {
+            if (phase < at.phaseEnds.size()) {
+                const double before = phase > 0 ? at.phaseEnds[phase - 1] : 0.0;
+                std::printf("  %10.1f (%7.1f)", at.phaseEnds[phase] * 1000.0, (at.phaseEnds[phase] - before) * 1000.0);
+            }
+        }
+        std::printf("\n");
+    }
+    std::printf("  %-18s", "seen ready");
+    for (const AtCount& at : *medians) {
+        std::printf("  %10.1f          ", at.utility * 1000.0);
+    }
+    std::printf("\n  %-18s", "minimal+platform");
+    for (const AtCount& at : *medians) {
+        std::printf("  %10.1f          ", at.platformWork * 1000.0);
+    }
+    std::printf("\n");
+}
+
 void BenchStartUp(const std::wstring& utility, const std::wstring& minimal, const std::wstring& minimalPlatformWork,
                   std::size_t runs) {
     std::printf("== start-up: process created to window shown and answering (list filled for the utility), %zu runs\n",
@@ -199,6 +266,7 @@ void BenchStartUp(const std::wstring& utility, const std::wstring& minimal, cons
         std::size_t printers;
         double utility;
         double platformWork;
+        std::vector<double> phaseEnds;  // median end of each phase
     };
     std::vector<AtCount> medians;
     for (const std::size_t printers : {std::size_t{3}, std::size_t{300}, std::size_t{3000}}) {
@@ -206,6 +274,7 @@ void BenchStartUp(const std::wstring& utility, const std::wstring& minimal, cons
         const std::size_t listed = KeyNames("PrinterPorts").size();
         std::vector<double> utilitySeconds;
         std::vector<double> platformWorkSeconds;
+        std::vector<std::vector<double>> phaseRuns;
         for (std::size_t run = 0; run < runs; ++run) {
             // Interleaved, so that all see the same machine.
             if (const auto seconds = TimeStartUp(minimal, kMinimalClass, Answers)) {
@@ -214,17 +283,26 @@ void BenchStartUp(const std::wstring& utility, const std::wstring& minimal, cons
             if (const auto seconds = TimeStartUp(minimalPlatformWork, kMinimalClass, Answers)) {
                 platformWorkSeconds.push_back(*seconds);
             }
-            if (const auto seconds =
-                    TimeStartUp(utility, kWindowClass, [listed](HWND window) { return ListFilled(window, listed); })) {
+            if (const auto seconds = TimeStartUp(
+                    utility, kWindowClass, [listed](HWND window) { return ListFilled(window, listed); }, &phaseRuns)) {
                 utilitySeconds.push_back(*seconds);
             }
         }
         const std::string what = "utility, " + std::to_string(listed) + " printers";
         PrintMilliseconds(what.c_str(), utilitySeconds, runs);
         PrintMilliseconds("  minimal window + the platform's work", platformWorkSeconds, runs);
+        std::vector<double> phaseEnds;
+        for (std::size_t phase = 0; !phaseRuns.empty() && phase < tavrelonim::ui::kStartupPhaseNames.size(); ++phase) {
+            std::vector<double> ends;
+            for (const auto& run : phaseRuns) {
+                ends.push_back(run[phase]);
+            }
+            phaseEnds.push_back(Median(ends));
+        }
         medians.push_back({listed, utilitySeconds.empty() ? 0.0 : Median(utilitySeconds),
-                           platformWorkSeconds.empty() ? 0.0 : Median(platformWorkSeconds)});
+                           platformWorkSeconds.empty() ? 0.0 : Median(platformWorkSeconds), std::move(phaseEnds)});
     }
+    PrintPhases(medians.front().phaseEnds.empty() ? nullptr : &medians);
     PrintMilliseconds("minimal window", minimalSeconds, runs * medians.size());
     const AtCount& fewest = medians.front();
     const AtCount& most = medians.back();

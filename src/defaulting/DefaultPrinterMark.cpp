@@ -1,21 +1,38 @@
 #include "defaulting/DefaultPrinterMark.h"
 
+#include <algorithm>
+#include <limits>
+#include <string>
 #include <string_view>
 
 namespace tavrelonim::defaulting {
 
-int DefaultPrinterRow(platform::Platform& platform, const printerlist::PrinterList& list) {
+namespace {
+
+template <class EntryAt>
+int FirstRowNaming(platform::Platform& platform, int count, EntryAt&& entryAt) {
     const std::optional<std::string> defaultPrinter = platform.GetDefaultPrinterA();
     if (!defaultPrinter || defaultPrinter->empty()) {
         return -1;
     }
-    const int count = list.Count();
     for (int row = 0; row < count; ++row) {
-        if (platform.CompareStringOrdinal(list.EntryAt(row), *defaultPrinter, true) == platform::kCstrEqual) {
+        if (platform.CompareStringOrdinal(std::string(entryAt(row)), *defaultPrinter, true) == platform::kCstrEqual) {
             return row;
         }
     }
     return -1;
+}
+
+}  // namespace
+
+int DefaultPrinterRow(platform::Platform& platform, const printerlist::PrinterList& list) {
+    return FirstRowNaming(platform, list.Count(), [&list](int row) { return list.EntryAt(row); });
+}
+
+int DefaultPrinterRow(platform::Platform& platform, std::span<const std::string_view> entries) {
+    const int count = static_cast<int>(std::min<std::size_t>(entries.size(), std::numeric_limits<int>::max()));
+    return FirstRowNaming(platform, count,
+                          [&entries](int row) { return entries[static_cast<std::size_t>(row)]; });
 }
 
 bool NoticeMayChangeDefaultPrinter(const NoticeSection& section) noexcept {

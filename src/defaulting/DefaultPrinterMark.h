@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <string_view>
 
 #include "platform/Platform.h"
 #include "printerlist/PrinterList.h"
@@ -12,6 +14,8 @@ namespace tavrelonim::defaulting {
 // without regard to letter case, as the spooler compares printer names; -1 with no default or
 // no such entry.
 [[nodiscard]] int DefaultPrinterRow(platform::Platform& platform, const printerlist::PrinterList& list);
+// The same over the list's entries as the load has them in hand, without asking the list.
+[[nodiscard]] int DefaultPrinterRow(platform::Platform& platform, std::span<const std::string_view> entries);
 
 // A settings-change notice's argument as the window receives it: the address of the section's
 // wide name, or an integer (null among them) that names no section.

@@ -30,8 +30,10 @@ void FillListFromKeyBlock(PrinterList& list, std::string_view keyBlock) {
     SplitKeyBlock(keyBlock, [&list](std::string_view name) { list.AddItem(name); });
 }
 
-void LoadPrinterList(platform::Platform& platform, PrinterList& list) {
-    FillListFromKeyBlock(list, ReadWholeProfileString(platform, "PrinterPorts", std::nullopt, kKeyBlockFirstReadSize));
+std::string LoadPrinterList(platform::Platform& platform, PrinterList& list) {
+    std::string keyBlock = ReadWholeProfileString(platform, "PrinterPorts", std::nullopt, kKeyBlockFirstReadSize);
+    FillListFromKeyBlock(list, keyBlock);
+    return keyBlock;
 }
 
 }  // namespace tavrelonim::printerlist

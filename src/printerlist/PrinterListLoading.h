@@ -27,7 +27,8 @@ inline constexpr std::size_t kProfileReadLimit = std::size_t{64} * 1024 * 1024;
 // Adds every name of the key block to the list, in order, as it is found.
 void FillListFromKeyBlock(PrinterList& list, std::string_view keyBlock);
 
-// The work of the window's load: the key names of PrinterPorts into the list.
-void LoadPrinterList(platform::Platform& platform, PrinterList& list);
+// The work of the window's load: the key names of PrinterPorts into the list. Gives the key block
+// the names came from, for whatever else the load wants to know of them without asking the list.
+std::string LoadPrinterList(platform::Platform& platform, PrinterList& list);
 
 }  // namespace tavrelonim::printerlist

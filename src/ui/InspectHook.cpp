@@ -1,6 +1,7 @@
 #include "ui/InspectHook.h"
 
 #include "platform/Win32Platform.h"
+#include "ui/StartupPhases.h"
 
 namespace tavrelonim::ui {
 
@@ -17,6 +18,8 @@ LRESULT AnswerInspect(InspectQuery query, const std::string& applicationPrinter,
     switch (query) {
         case InspectQuery::ApplicationPrinter:
             return AnswerAtom(applicationPrinter);
+        case InspectQuery::StartupPhases:
+            return AnswerAtom(StartupPhasesAnswer());
         case InspectQuery::ListFont: {
             LOGFONTA font{};
             if (::GetObjectA(listFont, sizeof font, &font) == 0) {

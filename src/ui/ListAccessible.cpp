@@ -1,6 +1,5 @@
 #include "ui/ListAccessible.h"
 
-#include <commctrl.h>
 #include <oleacc.h>
 
 #include <atomic>
@@ -470,30 +469,35 @@ LRESULT ListAccessibility::AnswerGetObject(WPARAM wParam) noexcept {
     }
 }
 
+// A plain window-procedure subclass: the system's subclass helper looks its data up in a window
+// property on every message, which costs a server round trip a message under Wine, on a list that
+// takes thousands of them at start.
 void ListAccessibility::Install() noexcept {
-    ::SetWindowSubclass(list_, &ListAccessibility::ListProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
+    ::SetWindowLongPtrW(list_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    listProcedure_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ListAccessibility::ListProcedure)));
 }
 
-LRESULT CALLBACK ListAccessibility::ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR refData) noexcept {
-    auto& accessibility = *reinterpret_cast<ListAccessibility*>(refData);
+LRESULT CALLBACK ListAccessibility::ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto& self = *reinterpret_cast<ListAccessibility*>(::GetWindowLongPtrW(list, GWLP_USERDATA));
+    const WNDPROC next = self.listProcedure_;
     switch (message) {
         case WM_GETOBJECT:
             // The object id comes as a 32-bit value, sign and all, whatever the width of lParam.
             if (static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT)) {
-                if (const LRESULT answer = accessibility.AnswerGetObject(wParam); answer != 0) {
+                if (const LRESULT answer = self.AnswerGetObject(wParam); answer != 0) {
                     return answer;
                 }
             }
             break;
         case WM_NCDESTROY:
-            accessibility.Detach();
-            ::RemoveWindowSubclass(list, &ListAccessibility::ListProcedure, 0);
+            self.Detach();
+            ::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
             break;
         default:
             break;
     }
-    return ::DefSubclassProc(list, message, wParam, lParam);
+    return ::CallWindowProcW(next, list, message, wParam, lParam);
 }
 
 void ListAccessibility::MarkMoved(int fromRow, int toRow) const noexcept {

@@ -44,8 +44,7 @@ public:
     void Detach() noexcept;
 
 private:
-    static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
-                                          DWORD_PTR refData) noexcept;
+    static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     HWND list_;
     HWND label_;
@@ -53,6 +52,7 @@ private:
     std::unique_ptr<AccessibilityLibraries> libraries_;
     ListAccessible* object_ = nullptr;  // one reference of its own, while attached
     bool attached_ = true;
+    WNDPROC listProcedure_ = nullptr;  // the list box's own, which every message goes on to
 };
 
 }  // namespace tavrelonim::ui

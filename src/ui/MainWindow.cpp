@@ -10,9 +10,11 @@
 #include "defaulting/DefaultPrinterMark.h"
 #include "defaulting/DefaultRequest.h"
 #include "printerlist/PrinterListLoading.h"
+#include "printerlist/ProfileText.h"
 #include "ui/Dpi.h"
 #include "ui/InspectHook.h"
 #include "ui/ListRowDrawing.h"
+#include "ui/StartupPhases.h"
 
 namespace tavrelonim::ui {
 
@@ -69,32 +71,27 @@ UniqueFont CreateUiFont(const wchar_t* face, int points, LONG weight, BYTE charS
 
 // How wide a control's caption is in the given font, with what the control draws around it; 0
 // for a control without a caption.
-int CaptionWidth(HWND control, const ControlEntry& entry, HFONT font, int dpi) {
-    if (entry.caption == nullptr || entry.caption[0] == L'\0') {
+int CaptionWidth(HDC context, const ControlEntry& entry, HFONT font, int dpi) {
+    if (entry.caption == nullptr || entry.caption[0] == L'\0' || context == nullptr) {
         return 0;
     }
-    const WindowDc context(control);
-    if (context.get() == nullptr) {
-        return 0;
-    }
-    const SelectedObject selection(context.get(), font);
+    const SelectedObject selection(context, font);
     // An ampersand marks an access key, unless the control shows it as it stands.
     const bool showsAmpersands = ::lstrcmpiW(entry.windowClass, L"STATIC") == 0 && (entry.style & SS_NOPREFIX) != 0;
     RECT text{};
-    ::DrawTextW(context.get(), entry.caption, -1, &text,
+    ::DrawTextW(context, entry.caption, -1, &text,
                 DT_CALCRECT | DT_SINGLELINE | (showsAmpersands ? DT_NOPREFIX : 0U));
     return (text.right - text.left) + TwipsToPixels(entry.captionMarginTwips, dpi);
 }
 
 // Character height of a font, which is the list's row height as a list box would choose it.
-int TextHeight(HWND window, HFONT font) {
-    const WindowDc context(window);
-    if (context.get() == nullptr) {
+int TextHeight(HDC context, HFONT font) {
+    if (context == nullptr) {
         return 0;
     }
-    const SelectedObject selection(context.get(), font);
+    const SelectedObject selection(context, font);
     TEXTMETRICW metrics{};
-    ::GetTextMetricsW(context.get(), &metrics);
+    ::GetTextMetricsW(context, &metrics);
     return metrics.tmHeight;
 }
 
@@ -126,6 +123,7 @@ bool MainWindow::Show(int showCommand) {
         return false;
     }
     inspectMessage_ = ::RegisterWindowMessageW(kInspectMessageName);
+    StampStartupPhase(StartupPhase::WindowCreating);
 
     const SIZE outer = WindowSizeForDpi(SystemDpi());
     window_ = ::CreateWindowExW(kWindowExStyle, kWindowClass, kWindowCaption, kWindowStyle, CW_USEDEFAULT,
@@ -133,6 +131,7 @@ bool MainWindow::Show(int showCommand) {
     if (window_ == nullptr) {
         return false;
     }
+    StampStartupPhase(StartupPhase::WindowCreated);
     // Made on a monitor of another scaling than the primary's, the window has that monitor's DPI
     // from the start and is told of no change: size it for its own.
     const SIZE own = WindowSizeForDpi(DpiForWindow(window_));
@@ -142,10 +141,12 @@ bool MainWindow::Show(int showCommand) {
     ::ShowWindow(window_, showCommand);
     ::SetFocus(Control(ControlId::Command1));
     ::UpdateWindow(window_);
+    StampStartupPhase(StartupPhase::Painted);
     return true;
 }
 
 int MainWindow::RunMessageLoop() {
+    StampStartupPhase(StartupPhase::Answering);
     for (;;) {
         // Messages, and changes to the key that holds the default printer.
         const HANDLE keyChanged = defaultPrinterWatch_.Event();
@@ -195,8 +196,10 @@ LRESULT CALLBACK MainWindow::WindowProcedure(HWND window, UINT message, WPARAM w
                    });
 }
 
-LRESULT CALLBACK MainWindow::FrameProcedure(HWND frame, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                            DWORD_PTR) noexcept {
+LRESULT CALLBACK MainWindow::FrameProcedure(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    // The group box's own procedure, kept in the frame's user data: the system's subclass helper
+    // would look its data up in a window property, a server round trip a message under Wine.
+    const auto next = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(frame, GWLP_USERDATA));
     switch (message) {
         // The frame contains the list and the label: their notices belong to the window.
         case WM_COMMAND:
@@ -212,12 +215,12 @@ LRESULT CALLBACK MainWindow::FrameProcedure(HWND frame, UINT message, WPARAM wPa
             return 1;
         }
         case WM_NCDESTROY:
-            ::RemoveWindowSubclass(frame, &MainWindow::FrameProcedure, 0);
+            ::SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
             break;
         default:
             break;
     }
-    return ::DefSubclassProc(frame, message, wParam, lParam);
+    return ::CallWindowProcW(next, frame, message, wParam, lParam);
 }
 
 LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -227,7 +230,9 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             platform_.SetMessageBoxOwner(window_);
             platform_.SendBroadcastsInBackground();
             CreateControls();
+            StampStartupPhase(StartupPhase::Controls);
             ApplyLayout(DpiForWindow(window_));
+            StampStartupPhase(StartupPhase::Layout);
             // An error while loading leaves the handler, not the window.
             return Guarded(
                 [this] {
@@ -341,7 +346,9 @@ void MainWindow::CreateControls() {
             throw std::runtime_error("a control of the window could not be created");
         }
     }
-    ::SetWindowSubclass(Control(ControlId::Frame1), &MainWindow::FrameProcedure, 0, 0);
+    const HWND frame = Control(ControlId::Frame1);
+    ::SetWindowLongPtrW(frame, GWLP_USERDATA,
+                        ::SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::FrameProcedure)));
     const HWND list = Control(ControlId::List1);
     list_.Attach(list);
     accessibility_.emplace(list, Control(ControlId::Label1), markedRow_).Install();
@@ -351,14 +358,17 @@ void MainWindow::ApplyLayout(int dpi) {
     // The classic dialog font, which the layout's captions were measured against, for all but the list.
     UniqueFont windowFont = CreateUiFont(kWindowFontFace, kWindowFontPoints, FW_NORMAL, DEFAULT_CHARSET, dpi);
     UniqueFont listFont = CreateUiFont(kListFontFace, kListFontPoints, kListFontWeight, ANSI_CHARSET, dpi);
+    // One context measures every caption and the rows; the controls draw again only once shown.
+    const WindowDc context(window_);
+    const BOOL redraw = ::IsWindowVisible(window_);
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         const ControlEntry& entry = kControls[i];
         const HFONT font = entry.id == ControlId::List1 ? listFont.get() : windowFont.get();
-        ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
         // A caption is the system's own text and shows whole, in whatever face the system gave:
         // a control too narrow for it grows to the right, never past its parent.
         PixelRect rect = TwipsToPixels(entry.rect, dpi);
-        const int captionWidth = CaptionWidth(controls_[i], entry, font, dpi);
+        const int captionWidth = CaptionWidth(context.get(), entry, font, dpi);
         if (captionWidth > rect.width) {
             RECT parent{};
             ::GetClientRect(::GetParent(controls_[i]), &parent);
@@ -369,7 +379,7 @@ void MainWindow::ApplyLayout(int dpi) {
     }
     // A list drawn by its owner keeps the row height it was given, whatever its font.
     const HWND list = Control(ControlId::List1);
-    ::SendMessageW(list, LB_SETITEMHEIGHT, 0, MAKELPARAM(TextHeight(list, listFont.get()), 0));
+    ::SendMessageW(list, LB_SETITEMHEIGHT, 0, MAKELPARAM(TextHeight(context.get(), listFont.get()), 0));
     // The controls hold the new fonts now; the old ones can go.
     windowFont_ = std::move(windowFont);
     listFont_ = std::move(listFont);
@@ -380,9 +390,11 @@ HWND MainWindow::Control(ControlId id) const noexcept {
     return index < controls_.size() ? controls_[index] : nullptr;
 }
 
-LRESULT MainWindow::Inspect(InspectQuery query) const {
+LRESULT MainWindow::Inspect(InspectQuery query) {
     return AnswerInspect(query,
-                         applicationPrinter_ ? defaulting::ApplicationPrinterDeviceName(*applicationPrinter_) : "",
+                         query == InspectQuery::ApplicationPrinter
+                             ? defaulting::ApplicationPrinterDeviceName(CurrentApplicationPrinter())
+                             : std::string(),
                          listFont_.get());
 }
 
@@ -413,20 +425,29 @@ void MainWindow::InvalidateListRow(int row) const {
     }
 }
 
+// The application printer is made at its first use, not at load: the load asks the system for
+// its default once, for the mark.
 void MainWindow::Form_Load() {
-    applicationPrinter_ = defaulting::ApplicationPrinter::StartingAtSystemDefault(platform_);
     const SuspendedRedraw quietList(Control(ControlId::List1));
-    printerlist::LoadPrinterList(platform_, list_);
-    RefreshDefaultMark();
+    const std::string keyBlock = printerlist::LoadPrinterList(platform_, list_);
+    StampStartupPhase(StartupPhase::ListFilled);
+    // From the names as the load read them: the list holds exactly these, and asking it for
+    // each again would cost a message a row.
+    markedRow_ = defaulting::DefaultPrinterRow(platform_, printerlist::SplitKeyBlock(keyBlock));
+    StampStartupPhase(StartupPhase::MarkFound);
 }
 
-void MainWindow::Command1_Click() {
+defaulting::ApplicationPrinter& MainWindow::CurrentApplicationPrinter() {
     if (!applicationPrinter_) {
         applicationPrinter_ = defaulting::ApplicationPrinter::StartingAtSystemDefault(platform_);
     }
+    return *applicationPrinter_;
+}
+
+void MainWindow::Command1_Click() {
     // Whatever the request's outcome, the mark shows where the system has the default now.
     try {
-        defaulting::MakeSelectedPrinterDefault({platform_, list_, *applicationPrinter_});
+        defaulting::MakeSelectedPrinterDefault({platform_, list_, CurrentApplicationPrinter()});
     } catch (...) {
         RefreshDefaultMark();
         throw;

@@ -33,15 +33,16 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-    static LRESULT CALLBACK FrameProcedure(HWND frame, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
-                                           DWORD_PTR refData) noexcept;
+    static LRESULT CALLBACK FrameProcedure(HWND frame, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     // Takes the procedure's own window handle: the last messages come after window_ has gone.
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     void CreateControls();
     void ApplyLayout(int dpi);
     [[nodiscard]] HWND Control(ControlId id) const noexcept;
-    [[nodiscard]] LRESULT Inspect(InspectQuery query) const;
+    [[nodiscard]] LRESULT Inspect(InspectQuery query);
+    // The program's own current printer, made at its first use at the system's default then.
+    defaulting::ApplicationPrinter& CurrentApplicationPrinter();
 
     // The check mark on the default printer's row: looked for again whenever the default may have
     // changed, and only the rows it leaves and reaches are drawn again.

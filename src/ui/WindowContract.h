@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstddef>
 #include <utility>
 
 namespace tavrelonim::ui {
@@ -31,6 +32,25 @@ inline constexpr const wchar_t* kInspectMessageName = L"Tavrelonim.Inspect";
 enum class InspectQuery : WPARAM {
     ApplicationPrinter = 1,  // the program's own current printer
     ListFont = 2,            // the list's LOGFONT: face|height|weight|italic|underline|strikeout|charset
+    StartupPhases = 3,       // the performance counter's frequency, then each phase's count: f|t0|t1|...
 };
+
+// The start-up's phases, in the order they end; each is stamped with the performance counter
+// (one system-wide clock) when it ends, so that a benchmark can place them after the moment it
+// created the process. 0 for a phase that has not ended.
+enum class StartupPhase : std::size_t {
+    Entry,           // the program's entry point: the system has loaded it
+    WindowCreating,  // its window class registered, the window about to be made
+    Controls,        // the controls made
+    Layout,          // fonts made, captions measured, controls placed
+    ListFilled,      // the profile read and the list filled
+    MarkFound,       // the default printer's row found
+    WindowCreated,   // the window made, with all of the above inside
+    Painted,         // shown and painted: the first frame
+    Answering,       // at the message loop, answering
+};
+inline constexpr std::array<const char*, 9> kStartupPhaseNames{
+    "entry point", "window class", "controls", "fonts and layout", "list filled",
+    "mark found",  "window made",  "first paint", "answering"};
 
 }  // namespace tavrelonim::ui

@@ -8,8 +8,10 @@
 
 #include "ui/LateBoundApis.h"
 #include "ui/MainWindow.h"
+#include "ui/StartupPhases.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    tavrelonim::ui::StampStartupPhase(tavrelonim::ui::StartupPhase::Entry);
     // DLLs loaded later on demand come only from the system folder, never from the current or the
     // program's folder. Systems without the call keep their default search.
     tavrelonim::ui::SetDefaultDllDirectoriesIfAny(LOAD_LIBRARY_SEARCH_SYSTEM32);

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <string_view>
+#include <vector>
 
 #include "FakeList.h"
 #include "FakePlatform.h"
@@ -153,6 +155,12 @@ TEST(DefaultPrinterMark, MarksTheFirstEntryNamingTheDefaultWhateverItsCase) {
     EXPECT_EQ(DefaultPrinterRow(platform, list), 1);  // first of the names that match
     platform.defaultPrinter = "Sala";
     EXPECT_EQ(DefaultPrinterRow(platform, list), -1);  // whole names only
+    // The load finds it among the names it read, without the list, and finds the same row.
+    const std::vector<std::string_view> read(list.entries.begin(), list.entries.end());
+    for (const char* name : {"Escritorio_A", "SALA_C", "Sala", ""}) {
+        platform.defaultPrinter = name;
+        EXPECT_EQ(DefaultPrinterRow(platform, read), DefaultPrinterRow(platform, list)) << name;
+    }
 }
 
 TEST(DefaultPrinterMark, ComparesOrdinallyWhateverTheUsersLocale) {
