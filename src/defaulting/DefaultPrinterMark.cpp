@@ -31,8 +31,7 @@ int DefaultPrinterRow(platform::Platform& platform, const printerlist::PrinterLi
 
 int DefaultPrinterRow(platform::Platform& platform, std::span<const std::string_view> entries) {
     const int count = static_cast<int>(std::min<std::size_t>(entries.size(), std::numeric_limits<int>::max()));
-    return FirstRowNaming(platform, count,
-                          [&entries](int row) { return entries[static_cast<std::size_t>(row)]; });
+    return FirstRowNaming(platform, count, [&entries](int row) { return entries[static_cast<std::size_t>(row)]; });
 }
 
 bool NoticeMayChangeDefaultPrinter(const NoticeSection& section) noexcept {

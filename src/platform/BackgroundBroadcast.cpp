@@ -45,7 +45,7 @@ struct BackgroundBroadcast::Shared {
 
     BroadcastSender sender;
     SRWLOCK lock = SRWLOCK_INIT;
-    NoticeCoalescing coalescing;  // under lock
+    NoticeCoalescing coalescing;   // under lock
     BroadcastArguments arguments;  // under lock: the latest asked for
     bool fresh = false;            // under lock: arguments not yet taken by the worker
     bool ending = false;           // under lock

@@ -321,8 +321,8 @@ public:
             if (::PtInRect(&client, point) == FALSE) {
                 return S_FALSE;
             }
-            const auto found = static_cast<DWORD>(
-                ::SendMessageW(list_, LB_ITEMFROMPOINT, 0, MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y))));
+            const auto found = static_cast<DWORD>(::SendMessageW(
+                list_, LB_ITEMFROMPOINT, 0, MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y))));
             const long row = LOWORD(found);
             return Number(HIWORD(found) == 0 && row < Rows() ? row + 1 : CHILDID_SELF, child);
         });

@@ -79,8 +79,7 @@ int CaptionWidth(HDC context, const ControlEntry& entry, HFONT font, int dpi) {
     // An ampersand marks an access key, unless the control shows it as it stands.
     const bool showsAmpersands = ::lstrcmpiW(entry.windowClass, L"STATIC") == 0 && (entry.style & SS_NOPREFIX) != 0;
     RECT text{};
-    ::DrawTextW(context, entry.caption, -1, &text,
-                DT_CALCRECT | DT_SINGLELINE | (showsAmpersands ? DT_NOPREFIX : 0U));
+    ::DrawTextW(context, entry.caption, -1, &text, DT_CALCRECT | DT_SINGLELINE | (showsAmpersands ? DT_NOPREFIX : 0U));
     return (text.right - text.left) + TwipsToPixels(entry.captionMarginTwips, dpi);
 }
 
@@ -140,6 +139,7 @@ bool MainWindow::Show(int showCommand) {
     }
     ::ShowWindow(window_, showCommand);
     ::SetFocus(Control(ControlId::Command1));
+    StampStartupPhase(StartupPhase::Shown);
     ::UpdateWindow(window_);
     StampStartupPhase(StartupPhase::Painted);
     return true;
@@ -178,6 +178,7 @@ int MainWindow::RunMessageLoop() {
 
 LRESULT CALLBACK MainWindow::WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message == WM_NCCREATE) {
+        StampStartupPhase(StartupPhase::FirstMessage);
         auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->window_ = window;
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
@@ -347,8 +348,9 @@ void MainWindow::CreateControls() {
         }
     }
     const HWND frame = Control(ControlId::Frame1);
-    ::SetWindowLongPtrW(frame, GWLP_USERDATA,
-                        ::SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::FrameProcedure)));
+    ::SetWindowLongPtrW(
+        frame, GWLP_USERDATA,
+        ::SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::FrameProcedure)));
     const HWND list = Control(ControlId::List1);
     list_.Attach(list);
     accessibility_.emplace(list, Control(ControlId::Label1), markedRow_).Install();

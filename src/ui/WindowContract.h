@@ -41,16 +41,18 @@ enum class InspectQuery : WPARAM {
 enum class StartupPhase : std::size_t {
     Entry,           // the program's entry point: the system has loaded it
     WindowCreating,  // its window class registered, the window about to be made
+    FirstMessage,    // the system has made the window and sends it its first message
     Controls,        // the controls made
     Layout,          // fonts made, captions measured, controls placed
     ListFilled,      // the profile read and the list filled
     MarkFound,       // the default printer's row found
     WindowCreated,   // the window made, with all of the above inside
-    Painted,         // shown and painted: the first frame
+    Shown,           // shown: mapped and activated by the system, not yet painted
+    Painted,         // painted: the first frame
     Answering,       // at the message loop, answering
 };
-inline constexpr std::array<const char*, 9> kStartupPhaseNames{
-    "entry point", "window class", "controls", "fonts and layout", "list filled",
-    "mark found",  "window made",  "first paint", "answering"};
+inline constexpr std::array<const char*, 11> kStartupPhaseNames{
+    "entry point", "window class", "system's window", "controls",    "fonts and layout", "list filled",
+    "mark found",  "window made",  "shown",           "first paint", "answering"};
 
 }  // namespace tavrelonim::ui

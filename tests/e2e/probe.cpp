@@ -30,8 +30,8 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <windows.h>
 #include <oleacc.h>
+#include <windows.h>
 #include <winspool.h>
 
 #include <cstdio>

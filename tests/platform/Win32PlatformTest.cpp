@@ -82,8 +82,8 @@ TEST_F(Win32PlatformTest, PrinterNamesAreTheSpoolersOwnInItsOrder) {
     DWORD returned = 0;
     ::EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, nullptr, 0, &needed, &returned);
     std::vector<BYTE> buffer(needed);
-    ASSERT_TRUE(needed == 0 || ::EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4,
-                                               buffer.data(), needed, &needed, &returned));
+    ASSERT_TRUE(needed == 0 || ::EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 4, buffer.data(),
+                                               needed, &needed, &returned));
     const auto names = platform.EnumPrinterNames();
     ASSERT_EQ(names.size(), returned);
     if (returned == 0) {

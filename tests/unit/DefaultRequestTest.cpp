@@ -186,7 +186,8 @@ TEST(DefaultPrinterMark, NoticesOfTheWindowsSectionOrOfNoneMayChangeTheDefault) 
     EXPECT_FALSE(notice(L""));
     // Null and integers (a system parameter's notice carries one) name no section; they are
     // never read as an address.
-    for (const std::uintptr_t integer : {std::uintptr_t{0}, std::uintptr_t{1}, std::uintptr_t{0x2F}, kLargestIntegerArgument}) {
+    for (const std::uintptr_t integer :
+         {std::uintptr_t{0}, std::uintptr_t{1}, std::uintptr_t{0x2F}, kLargestIntegerArgument}) {
         EXPECT_TRUE(NoticeMayChangeDefaultPrinter({integer})) << integer;
     }
     // A text that runs on without a terminator is read no further than it differs.
