@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ui/ControlTable.h"
+#include "ui/ListBoxPrinterList.h"
 #include "ui/ListPresentation.h"
 
 namespace tavrelonim::ui {
@@ -169,7 +170,8 @@ public:
             if (id < 0) {
                 return E_INVALIDARG;
             }
-            return Text(id == CHILDID_SELF ? WindowText(label_) : RowText(id - 1), name);
+            return Text(id == CHILDID_SELF ? WindowText(label_) : ListBoxText(list_, static_cast<WPARAM>(id - 1)),
+                        name);
         });
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) noexcept override {
@@ -402,16 +404,6 @@ private:
         RECT visible{};
         return {Selected() == row, HasFocus() && ::SendMessageW(list_, LB_GETCARETINDEX, 0, 0) == row,
                 ::IntersectRect(&visible, &rect, &client) != FALSE, markedRow_ == row};
-    }
-    [[nodiscard]] std::wstring RowText(long row) const {
-        const LRESULT length = ::SendMessageW(list_, LB_GETTEXTLEN, static_cast<WPARAM>(row), 0);
-        std::wstring text(length == LB_ERR ? 0 : static_cast<std::size_t>(length) + 1, L'\0');
-        if (!text.empty()) {
-            const LRESULT copied =
-                ::SendMessageW(list_, LB_GETTEXT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(text.data()));
-            text.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
-        }
-        return text;
     }
     [[nodiscard]] static std::wstring WindowText(HWND window) {
         std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');

@@ -25,22 +25,19 @@ int ListBoxPrinterList::SelectedIndex() const {
     return selected == LB_ERR ? -1 : static_cast<int>(selected);
 }
 
-std::string ListBoxPrinterList::EntryAt(int index) const {
-    if (index < 0) {
-        return {};
-    }
-    const LRESULT length = ::SendMessageW(listBox_, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+std::wstring ListBoxText(HWND listBox, WPARAM index) {
+    const LRESULT length = ::SendMessageW(listBox, LB_GETTEXTLEN, index, 0);
     if (length == LB_ERR) {
         return {};
     }
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const LRESULT copied =
-        ::SendMessageW(listBox_, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    if (copied == LB_ERR) {
-        return {};
-    }
-    text.resize(static_cast<std::size_t>(copied));
-    return platform::NarrowToCodePage(text);
+    const LRESULT copied = ::SendMessageW(listBox, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
+    return text;
+}
+
+std::string ListBoxPrinterList::EntryAt(int index) const {
+    return index < 0 ? std::string() : platform::NarrowToCodePage(ListBoxText(listBox_, static_cast<WPARAM>(index)));
 }
 
 std::string ListBoxPrinterList::CurrentText() const { return EntryAt(SelectedIndex()); }

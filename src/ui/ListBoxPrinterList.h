@@ -6,9 +6,14 @@
 #endif
 #include <windows.h>
 
+#include <string>
+
 #include "printerlist/PrinterList.h"
 
 namespace tavrelonim::ui {
+
+// A list box's entry as it holds it, in wide characters; empty for an index it does not have.
+[[nodiscard]] std::wstring ListBoxText(HWND listBox, WPARAM index);
 
 class ListBoxPrinterList final : public printerlist::PrinterList {
 public:

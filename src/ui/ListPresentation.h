@@ -27,6 +27,12 @@ struct RowColours {
     friend bool operator==(const RowColours&, const RowColours&) = default;
 };
 
+// The list's background, where no row is selected: its own white, or under high contrast the
+// system's window colour.
+[[nodiscard]] constexpr Colour ListBackColour(bool highContrast, const SystemColours& system) noexcept {
+    return highContrast ? system.window : kListBackColour;
+}
+
 // A selected row always shows the system's highlight; the others the list's own grey on white,
 // or under high contrast the system's window colours, which the user chose to be able to read.
 [[nodiscard]] constexpr RowColours ListRowColours(bool highContrast, bool selected,
@@ -34,12 +40,7 @@ struct RowColours {
     if (selected) {
         return {system.highlightText, system.highlight};
     }
-    return highContrast ? RowColours{system.windowText, system.window} : RowColours{kListTextColour, kListBackColour};
-}
-
-// The list's background where no row is drawn.
-[[nodiscard]] constexpr Colour ListBackColour(bool highContrast, const SystemColours& system) noexcept {
-    return highContrast ? system.window : kListBackColour;
+    return {highContrast ? system.windowText : kListTextColour, ListBackColour(highContrast, system)};
 }
 
 // Active Accessibility's state bits, as oleacc.h has them.

@@ -4,6 +4,7 @@
 
 #include "ui/ControlTable.h"
 #include "ui/Dpi.h"
+#include "ui/ListBoxPrinterList.h"
 #include "ui/Twips.h"
 #include "ui/Win32Handles.h"
 
@@ -56,13 +57,7 @@ void DrawListRow(const DRAWITEMSTRUCT& item, HFONT font, bool marked, bool highC
             ListRowColours(highContrast, (item.itemState & ODS_SELECTED) != 0, CurrentSystemColours());
         ::SetTextColor(context, colours.text);
         ::SetBkColor(context, colours.back);
-        const LRESULT length = ::SendMessageW(item.hwndItem, LB_GETTEXTLEN, item.itemID, 0);
-        std::wstring name(length == LB_ERR ? 0 : static_cast<std::size_t>(length) + 1, L'\0');
-        if (!name.empty()) {
-            const LRESULT copied =
-                ::SendMessageW(item.hwndItem, LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(name.data()));
-            name.resize(copied == LB_ERR ? 0 : static_cast<std::size_t>(copied));
-        }
+        const std::wstring name = ListBoxText(item.hwndItem, item.itemID);
         const int margin = row.bottom - row.top;
         const SelectedObject selection(context, font);
         const int gap = TwipsToPixels(kListTextGapTwips, DpiForWindow(item.hwndItem));
