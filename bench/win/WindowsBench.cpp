@@ -12,6 +12,7 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -275,17 +276,29 @@ void BenchStartUp(const std::wstring& utility, const std::wstring& minimal, cons
         std::vector<double> utilitySeconds;
         std::vector<double> platformWorkSeconds;
         std::vector<std::vector<double>> phaseRuns;
+        const std::array<std::function<void()>, 3> starts{
+            [&] {
+                if (const auto seconds = TimeStartUp(minimal, kMinimalClass, Answers)) {
+                    minimalSeconds.push_back(*seconds);
+                }
+            },
+            [&] {
+                if (const auto seconds = TimeStartUp(minimalPlatformWork, kMinimalClass, Answers)) {
+                    platformWorkSeconds.push_back(*seconds);
+                }
+            },
+            [&] {
+                if (const auto seconds = TimeStartUp(
+                        utility, kWindowClass, [listed](HWND window) { return ListFilled(window, listed); },
+                        &phaseRuns)) {
+                    utilitySeconds.push_back(*seconds);
+                }
+            }};
         for (std::size_t run = 0; run < runs; ++run) {
-            // Interleaved, so that all see the same machine.
-            if (const auto seconds = TimeStartUp(minimal, kMinimalClass, Answers)) {
-                minimalSeconds.push_back(*seconds);
-            }
-            if (const auto seconds = TimeStartUp(minimalPlatformWork, kMinimalClass, Answers)) {
-                platformWorkSeconds.push_back(*seconds);
-            }
-            if (const auto seconds = TimeStartUp(
-                    utility, kWindowClass, [listed](HWND window) { return ListFilled(window, listed); }, &phaseRuns)) {
-                utilitySeconds.push_back(*seconds);
+            // Interleaved, so that all see the same machine, and each round begun by another, so
+            // that none always follows the same one.
+            for (std::size_t i = 0; i < starts.size(); ++i) {
+                starts[(run + i) % starts.size()]();
             }
         }
         const std::string what = "utility, " + std::to_string(listed) + " printers";

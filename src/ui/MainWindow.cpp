@@ -51,7 +51,7 @@ LRESULT Guarded(Work&& work, OnError&& onError) noexcept {
     return onError();
 }
 
-std::size_t IndexOf(ControlId id) noexcept {
+constexpr std::size_t IndexOf(ControlId id) noexcept {
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         if (kControls[i].id == id) {
             return i;
@@ -59,6 +59,17 @@ std::size_t IndexOf(ControlId id) noexcept {
     }
     return kControls.size();
 }
+
+// A control is made inside its parent, and measured against it: parents come first.
+constexpr bool ParentsComeFirst() noexcept {
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        if (kControls[i].parent != ControlId::None && IndexOf(kControls[i].parent) >= i) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(ParentsComeFirst());
 
 UniqueFont CreateUiFont(const wchar_t* face, int points, LONG weight, BYTE charSet, int dpi) {
     LOGFONTW font{};
@@ -230,10 +241,12 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             highContrast_ = HighContrastOn();
             platform_.SetMessageBoxOwner(window_);
             platform_.SendBroadcastsInBackground();
-            CreateControls();
-            StampStartupPhase(StartupPhase::Controls);
-            ApplyLayout(DpiForWindow(window_));
-            StampStartupPhase(StartupPhase::Layout);
+            {
+                ControlLayout layout = MeasureLayout(DpiForWindow(window_));
+                StampStartupPhase(StartupPhase::Layout);
+                CreateControls(std::move(layout));
+                StampStartupPhase(StartupPhase::Controls);
+            }
             // An error while loading leaves the handler, not the window.
             return Guarded(
                 [this] {
@@ -336,55 +349,80 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-void MainWindow::CreateControls() {
+HFONT MainWindow::ControlLayout::FontFor(ControlId id) const noexcept {
+    return id == ControlId::List1 ? listFont.get() : windowFont.get();
+}
+
+MainWindow::ControlLayout MainWindow::MeasureLayout(int dpi) const {
+    // The classic dialog font, which the layout's captions were measured against, for all but the list.
+    ControlLayout layout{CreateUiFont(kWindowFontFace, kWindowFontPoints, FW_NORMAL, DEFAULT_CHARSET, dpi),
+                         CreateUiFont(kListFontFace, kListFontPoints, kListFontWeight, ANSI_CHARSET, dpi),
+                         {},
+                         0};
+    // One context measures every caption and the rows.
+    const WindowDc context(window_);
+    const int clientWidth = ClientSizeForDpi(kClientArea, dpi).width;
+    for (std::size_t i = 0; i < kControls.size(); ++i) {
+        const ControlEntry& entry = kControls[i];
+        // A caption is the system's own text and shows whole, in whatever face the system gave:
+        // a control too narrow for it grows to the right, never past its parent.
+        PixelRect rect = TwipsToPixels(entry.rect, dpi);
+        const int captionWidth = CaptionWidth(context.get(), entry, layout.FontFor(entry.id), dpi);
+        if (captionWidth > rect.width) {
+            const int parentWidth =
+                entry.parent == ControlId::None ? clientWidth : layout.rects[IndexOf(entry.parent)].width;
+            rect.width = std::max(rect.width, std::min(captionWidth, parentWidth - rect.left));
+        }
+        layout.rects[i] = rect;
+    }
+    layout.rowHeight = TextHeight(context.get(), layout.listFont.get());
+    return layout;
+}
+
+// Each control is made where it goes and in its font: placing it afterwards would cost every
+// control a move and a resize more.
+void MainWindow::CreateControls(ControlLayout layout) {
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         const ControlEntry& entry = kControls[i];
         const HWND parent = entry.parent == ControlId::None ? window_ : Control(entry.parent);
-        controls_[i] = ::CreateWindowExW(entry.exStyle, entry.windowClass, entry.caption,
-                                         WS_CHILD | WS_VISIBLE | entry.style, 0, 0, 0, 0, parent,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr);
+        const PixelRect& rect = layout.rects[i];
+        controls_[i] =
+            ::CreateWindowExW(entry.exStyle, entry.windowClass, entry.caption, WS_CHILD | WS_VISIBLE | entry.style,
+                              rect.left, rect.top, rect.width, rect.height, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr);
         if (controls_[i] == nullptr) {
             throw std::runtime_error("a control of the window could not be created");
         }
+        ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(layout.FontFor(entry.id)), FALSE);
     }
     const HWND frame = Control(ControlId::Frame1);
     ::SetWindowLongPtrW(
         frame, GWLP_USERDATA,
         ::SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::FrameProcedure)));
     const HWND list = Control(ControlId::List1);
+    AdoptRowHeightAndFonts(layout);
     list_.Attach(list);
     accessibility_.emplace(list, Control(ControlId::Label1), markedRow_).Install();
 }
 
 void MainWindow::ApplyLayout(int dpi) {
-    // The classic dialog font, which the layout's captions were measured against, for all but the list.
-    UniqueFont windowFont = CreateUiFont(kWindowFontFace, kWindowFontPoints, FW_NORMAL, DEFAULT_CHARSET, dpi);
-    UniqueFont listFont = CreateUiFont(kListFontFace, kListFontPoints, kListFontWeight, ANSI_CHARSET, dpi);
-    // One context measures every caption and the rows; the controls draw again only once shown.
-    const WindowDc context(window_);
+    ControlLayout layout = MeasureLayout(dpi);
     const BOOL redraw = ::IsWindowVisible(window_);
     for (std::size_t i = 0; i < kControls.size(); ++i) {
-        const ControlEntry& entry = kControls[i];
-        const HFONT font = entry.id == ControlId::List1 ? listFont.get() : windowFont.get();
-        ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
-        // A caption is the system's own text and shows whole, in whatever face the system gave:
-        // a control too narrow for it grows to the right, never past its parent.
-        PixelRect rect = TwipsToPixels(entry.rect, dpi);
-        const int captionWidth = CaptionWidth(context.get(), entry, font, dpi);
-        if (captionWidth > rect.width) {
-            RECT parent{};
-            ::GetClientRect(::GetParent(controls_[i]), &parent);
-            rect.width = std::max(rect.width, std::min(captionWidth, static_cast<int>(parent.right) - rect.left));
-        }
+        const PixelRect& rect = layout.rects[i];
+        ::SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(layout.FontFor(kControls[i].id)), redraw);
         ::SetWindowPos(controls_[i], nullptr, rect.left, rect.top, rect.width, rect.height,
                        SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    AdoptRowHeightAndFonts(layout);
+}
+
+void MainWindow::AdoptRowHeightAndFonts(ControlLayout& layout) {
     // A list drawn by its owner keeps the row height it was given, whatever its font.
-    const HWND list = Control(ControlId::List1);
-    ::SendMessageW(list, LB_SETITEMHEIGHT, 0, MAKELPARAM(TextHeight(context.get(), listFont.get()), 0));
+    ::SendMessageW(Control(ControlId::List1), LB_SETITEMHEIGHT, 0, MAKELPARAM(layout.rowHeight, 0));
     // The controls hold the new fonts now; the old ones can go.
-    windowFont_ = std::move(windowFont);
-    listFont_ = std::move(listFont);
+    windowFont_ = std::move(layout.windowFont);
+    listFont_ = std::move(layout.listFont);
 }
 
 HWND MainWindow::Control(ControlId id) const noexcept {

@@ -37,8 +37,19 @@ private:
     // Takes the procedure's own window handle: the last messages come after window_ has gone.
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-    void CreateControls();
+    // Where each control goes and in which font, at one DPI.
+    struct ControlLayout {
+        UniqueFont windowFont;
+        UniqueFont listFont;
+        std::array<PixelRect, kControls.size()> rects;
+        int rowHeight;
+        [[nodiscard]] HFONT FontFor(ControlId id) const noexcept;
+    };
+    [[nodiscard]] ControlLayout MeasureLayout(int dpi) const;
+    void CreateControls(ControlLayout layout);
+    // Moves the made controls to the layout at a new DPI, in its fonts.
     void ApplyLayout(int dpi);
+    void AdoptRowHeightAndFonts(ControlLayout& layout);
     [[nodiscard]] HWND Control(ControlId id) const noexcept;
     [[nodiscard]] LRESULT Inspect(InspectQuery query);
     // The program's own current printer, made at its first use at the system's default then.

@@ -42,8 +42,8 @@ enum class StartupPhase : std::size_t {
     Entry,           // the program's entry point: the system has loaded it
     WindowCreating,  // its window class registered, the window about to be made
     FirstMessage,    // the system has made the window and sends it its first message
-    Controls,        // the controls made
-    Layout,          // fonts made, captions measured, controls placed
+    Layout,          // fonts made, captions measured, every control's place found
+    Controls,        // the controls made in their places and fonts
     ListFilled,      // the profile read and the list filled
     MarkFound,       // the default printer's row found
     WindowCreated,   // the window made, with all of the above inside
@@ -52,7 +52,7 @@ enum class StartupPhase : std::size_t {
     Answering,       // at the message loop, answering
 };
 inline constexpr std::array<const char*, 11> kStartupPhaseNames{
-    "entry point", "window class", "system's window", "controls",    "fonts and layout", "list filled",
-    "mark found",  "window made",  "shown",           "first paint", "answering"};
+    "entry point", "window class", "system's window", "fonts and layout", "controls", "list filled",
+    "mark found",  "window made",  "shown",           "first paint",      "answering"};
 
 }  // namespace tavrelonim::ui
