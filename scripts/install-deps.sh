@@ -30,5 +30,11 @@ sudo_cmd=()
 export DEBIAN_FRONTEND=noninteractive
 # The i386 packages come through Debian's multiarch.
 dpkg --print-foreign-architectures | grep -qx i386 || "${sudo_cmd[@]}" dpkg --add-architecture i386
-"${sudo_cmd[@]}" apt-get update -qq
+# A mirror caught mid-sync fails one index now and then; retry, then go on with what was fetched:
+# the install below says plainly if a package is still out of reach.
+for attempt in 1 2 3; do
+  "${sudo_cmd[@]}" apt-get update -qq && break
+  echo "install-deps: package index update failed (attempt $attempt of 3)" >&2
+  sleep $((attempt * 10))
+done
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
