@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "platform/KernelHandles.h"
+#include "platform/Spooler.h"
 
 namespace tavrelonim::platform {
 
@@ -27,6 +28,16 @@ namespace {
 
 DWORD SizeOf(std::span<const std::byte> buffer) noexcept {
     return static_cast<DWORD>(std::min<std::size_t>(buffer.size(), std::numeric_limits<DWORD>::max()));
+}
+
+// Whether the spooler has the function; where it lacks it the call fails as the system's would.
+template <class Function>
+bool Bound(Function function) noexcept {
+    if (function == nullptr) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -102,7 +113,8 @@ bool Win32Platform::OpenPrinterA(const std::string& printerName, PrinterHandle& 
                                       static_cast<LPDEVMODEA>(const_cast<void*>(defaults.pDevMode)),
                                       defaults.DesiredAccess};
     HANDLE opened = nullptr;
-    const bool succeeded = ::OpenPrinterA(name.data(), &opened, &printerDefaults) != FALSE;
+    const auto open = Spooler().openPrinter;
+    const bool succeeded = Bound(open) && open(name.data(), &opened, &printerDefaults) != FALSE;
     handle = opened;
     return succeeded;
 }
@@ -110,10 +122,11 @@ bool Win32Platform::OpenPrinterA(const std::string& printerName, PrinterHandle& 
 bool Win32Platform::GetPrinterA(PrinterHandle handle, std::uint32_t level, std::span<std::byte> buffer,
                                 std::uint32_t& needed) {
     DWORD neededBytes = 0;
-    const BOOL succeeded = ::GetPrinterA(static_cast<HANDLE>(handle), level, reinterpret_cast<LPBYTE>(buffer.data()),
-                                         SizeOf(buffer), &neededBytes);
+    const auto get = Spooler().getPrinter;
+    const bool succeeded = Bound(get) && get(static_cast<HANDLE>(handle), level,
+                                             reinterpret_cast<LPBYTE>(buffer.data()), SizeOf(buffer), &neededBytes);
     needed = neededBytes;
-    return succeeded != FALSE;
+    return succeeded;
 }
 
 bool Win32Platform::SetPrinterA(PrinterHandle handle, std::uint32_t level, const PrinterInfo5& record,
@@ -122,10 +135,14 @@ bool Win32Platform::SetPrinterA(PrinterHandle handle, std::uint32_t level, const
     std::string portName = record.portName;
     PRINTER_INFO_5A info{printerName.data(), portName.data(), record.attributes, record.deviceNotSelectedTimeout,
                          record.transmissionRetryTimeout};
-    return ::SetPrinterA(static_cast<HANDLE>(handle), level, reinterpret_cast<LPBYTE>(&info), command) != FALSE;
+    const auto set = Spooler().setPrinter;
+    return Bound(set) && set(static_cast<HANDLE>(handle), level, reinterpret_cast<LPBYTE>(&info), command) != FALSE;
 }
 
-bool Win32Platform::ClosePrinter(PrinterHandle handle) { return ::ClosePrinter(static_cast<HANDLE>(handle)) != FALSE; }
+bool Win32Platform::ClosePrinter(PrinterHandle handle) {
+    const auto close = Spooler().closePrinter;
+    return Bound(close) && close(static_cast<HANDLE>(handle)) != FALSE;
+}
 
 std::uint32_t Win32Platform::GetLastError() { return ::GetLastError(); }
 
@@ -159,11 +176,15 @@ std::vector<std::string> Win32Platform::EnumPrinterNames() {
     std::vector<std::string> names;
     DWORD needed = 0;
     DWORD returned = 0;
-    ::EnumPrintersA(kFlags, nullptr, 4, nullptr, 0, &needed, &returned);
+    const auto enumerate = Spooler().enumPrinters;
+    if (!Bound(enumerate)) {
+        return names;
+    }
+    enumerate(kFlags, nullptr, 4, nullptr, 0, &needed, &returned);
     // The list can grow between the two calls; a few tries settle it.
     for (int attempt = 0; attempt < 4 && needed > 0; ++attempt) {
         std::vector<std::byte> buffer(needed);
-        if (::EnumPrintersA(kFlags, nullptr, 4, reinterpret_cast<LPBYTE>(buffer.data()), needed, &needed, &returned) !=
+        if (enumerate(kFlags, nullptr, 4, reinterpret_cast<LPBYTE>(buffer.data()), needed, &needed, &returned) !=
             FALSE) {
             std::vector<PRINTER_INFO_4A> records(returned);
             std::memcpy(records.data(), buffer.data(), returned * sizeof(PRINTER_INFO_4A));
@@ -185,11 +206,15 @@ std::optional<std::string> Win32Platform::GetDefaultPrinterA() {
     // two calls. Read again, larger, while the buffer is too small.
     constexpr DWORD kFirstSize = 256;
     constexpr DWORD kLargest = 64 * 1024;
+    const auto getDefault = Spooler().getDefaultPrinter;
+    if (!Bound(getDefault)) {
+        return std::nullopt;
+    }
     std::string name;
     for (DWORD size = kFirstSize; size <= kLargest;) {
         name.assign(size, '\0');
         DWORD asked = size;
-        if (::GetDefaultPrinterA(name.data(), &asked) != FALSE) {
+        if (getDefault(name.data(), &asked) != FALSE) {
             name.resize(std::min<std::size_t>(name.find('\0'), name.size()));
             return name;
         }
