@@ -30,8 +30,12 @@ void FillListFromKeyBlock(PrinterList& list, std::string_view keyBlock) {
     SplitKeyBlock(keyBlock, [&list](std::string_view name) { list.AddItem(name); });
 }
 
+std::string ReadPrinterPortsKeyNames(platform::Platform& platform) {
+    return ReadWholeProfileString(platform, "PrinterPorts", std::nullopt, kKeyBlockFirstReadSize);
+}
+
 std::string LoadPrinterList(platform::Platform& platform, PrinterList& list) {
-    std::string keyBlock = ReadWholeProfileString(platform, "PrinterPorts", std::nullopt, kKeyBlockFirstReadSize);
+    std::string keyBlock = ReadPrinterPortsKeyNames(platform);
     FillListFromKeyBlock(list, keyBlock);
     return keyBlock;
 }

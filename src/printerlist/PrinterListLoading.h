@@ -24,6 +24,9 @@ inline constexpr std::size_t kProfileReadLimit = std::size_t{64} * 1024 * 1024;
 [[nodiscard]] std::string ReadWholeProfileString(platform::Platform& platform, const std::string& section,
                                                  const std::optional<std::string>& key, std::size_t initialSize);
 
+// PrinterPorts' key block, read whole: what the list is filled from.
+[[nodiscard]] std::string ReadPrinterPortsKeyNames(platform::Platform& platform);
+
 // Adds every name of the key block to the list, in order, as it is found.
 void FillListFromKeyBlock(PrinterList& list, std::string_view keyBlock);
 

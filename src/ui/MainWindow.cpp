@@ -469,7 +469,8 @@ void MainWindow::InvalidateListRow(int row) const {
 // its default once, for the mark.
 void MainWindow::Form_Load() {
     const SuspendedRedraw quietList(Control(ControlId::List1));
-    const std::string keyBlock = printerlist::LoadPrinterList(platform_, list_);
+    const std::string keyBlock = printersReadAhead_.Take();
+    printerlist::FillListFromKeyBlock(list_, keyBlock);
     StampStartupPhase(StartupPhase::ListFilled);
     // From the names as the load read them: the list holds exactly these, and asking it for
     // each again would cost a message a row.

@@ -14,6 +14,7 @@
 #include "ui/ControlTable.h"
 #include "ui/ListAccessible.h"
 #include "ui/ListBoxPrinterList.h"
+#include "ui/PrinterReadAhead.h"
 #include "ui/RegistryKeyWatch.h"
 #include "ui/Win32Handles.h"
 
@@ -21,6 +22,7 @@ namespace tavrelonim::ui {
 
 class MainWindow {
 public:
+    // Begins reading the printers, on a worker, for the window that Show makes.
     explicit MainWindow(HINSTANCE instance);
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -67,6 +69,8 @@ private:
     void Command2_Click();
     void List1_Click();
 
+    // First, so that its worker begins before anything else of the window is made.
+    PrinterReadAhead printersReadAhead_;
     HINSTANCE instance_;
     HWND window_ = nullptr;
     std::array<HWND, kControls.size()> controls_{};

@@ -1,21 +1,24 @@
 #include "ui/StartupPhases.h"
 
 #include <array>
+#include <atomic>
 
 namespace tavrelonim::ui {
 
 namespace {
 
-std::array<LONGLONG, kStartupPhaseNames.size()> stamps{};
+// Stamped by the window's thread and by the printers' read-ahead worker.
+std::array<std::atomic<LONGLONG>, kStartupPhaseNames.size()> stamps{};
 
 }  // namespace
 
 void StampStartupPhase(StartupPhase phase) noexcept {
-    LONGLONG& stamp = stamps[static_cast<std::size_t>(phase)];
-    if (stamp == 0) {
+    std::atomic<LONGLONG>& stamp = stamps[static_cast<std::size_t>(phase)];
+    if (stamp.load(std::memory_order_relaxed) == 0) {
         LARGE_INTEGER now;
         ::QueryPerformanceCounter(&now);
-        stamp = now.QuadPart;
+        LONGLONG unstamped = 0;
+        stamp.compare_exchange_strong(unstamped, now.QuadPart, std::memory_order_relaxed);
     }
 }
 
@@ -23,9 +26,9 @@ std::string StartupPhasesAnswer() {
     LARGE_INTEGER frequency;
     ::QueryPerformanceFrequency(&frequency);
     std::string answer = std::to_string(frequency.QuadPart);
-    for (const LONGLONG stamp : stamps) {
+    for (const std::atomic<LONGLONG>& stamp : stamps) {
         answer.push_back('|');
-        answer.append(std::to_string(stamp));
+        answer.append(std::to_string(stamp.load(std::memory_order_relaxed)));
     }
     return answer;
 }

@@ -35,7 +35,7 @@ enum class InspectQuery : WPARAM {
     StartupPhases = 3,       // the performance counter's frequency, then each phase's count: f|t0|t1|...
 };
 
-// The start-up's phases, in the order they end; each is stamped with the performance counter
+// The start-up's phases, the window's in the order they end; each is stamped with the performance counter
 // (one system-wide clock) when it ends, so that a benchmark can place them after the moment it
 // created the process. 0 for a phase that has not ended.
 enum class StartupPhase : std::size_t {
@@ -44,15 +44,21 @@ enum class StartupPhase : std::size_t {
     FirstMessage,    // the system has made the window and sends it its first message
     Layout,          // fonts made, captions measured, every control's place found
     Controls,        // the controls made in their places and fonts
-    ListFilled,      // the profile read and the list filled
+    ListFilled,      // the key names taken from the read-ahead (waited for), the list filled
     MarkFound,       // the default printer's row found
     WindowCreated,   // the window made, with all of the above inside
     Shown,           // shown: mapped and activated by the system, not yet painted
     Painted,         // painted: the first frame
     Answering,       // at the message loop, answering
+    // On the printers' read-ahead worker, begun just after the entry point, beside the phases above:
+    SpoolerLoaded,  // the spooler loaded
+    KeyNamesRead,   // PrinterPorts' key names read
 };
-inline constexpr std::array<const char*, 11> kStartupPhaseNames{
-    "entry point", "window class", "system's window", "fonts and layout", "controls", "list filled",
-    "mark found",  "window made",  "shown",           "first paint",      "answering"};
+inline constexpr std::array<const char*, 13> kStartupPhaseNames{
+    "entry point",      "window class", "system's window", "fonts and layout", "controls",  "list filled",
+    "mark found",       "window made",  "shown",           "first paint",      "answering", "worker: spooler",
+    "worker: key names"};
+// The phases from here on run beside the window's; the first is counted from the entry point.
+inline constexpr auto kFirstWorkerPhase = static_cast<std::size_t>(StartupPhase::SpoolerLoaded);
 
 }  // namespace tavrelonim::ui

@@ -1,0 +1,75 @@
+#include "ui/PrinterReadAhead.h"
+
+#include <optional>
+#include <utility>
+
+#include "platform/Spooler.h"
+#include "platform/Win32Platform.h"
+#include "printerlist/PrinterListLoading.h"
+#include "ui/StartupPhases.h"
+
+namespace tavrelonim::ui {
+
+// Written by the worker only, and read only once it has ended.
+struct PrinterReadAhead::Shared {
+    std::optional<std::string> keyNames;
+};
+
+namespace {
+
+std::string LoadSpoolerAndReadKeyNames() {
+    static_cast<void>(platform::Spooler());
+    StampStartupPhase(StartupPhase::SpoolerLoaded);
+    platform::Win32Platform platform;
+    std::string keyNames = printerlist::ReadPrinterPortsKeyNames(platform);
+    StampStartupPhase(StartupPhase::KeyNamesRead);
+    return keyNames;
+}
+
+DWORD WINAPI ReadAhead(LPVOID parameter) noexcept {
+    const std::unique_ptr<std::shared_ptr<PrinterReadAhead::Shared>> handedOver(
+        static_cast<std::shared_ptr<PrinterReadAhead::Shared>*>(parameter));
+    try {
+        (*handedOver)->keyNames = LoadSpoolerAndReadKeyNames();
+    } catch (...) {
+        (*handedOver)->keyNames.reset();  // the load reads them itself
+    }
+    return 0;
+}
+
+}  // namespace
+
+PrinterReadAhead::PrinterReadAhead() noexcept {
+    try {
+        shared_ = std::make_shared<Shared>();
+        auto handedOver = std::make_unique<std::shared_ptr<Shared>>(shared_);
+        worker_.reset(::CreateThread(nullptr, 0, &ReadAhead, handedOver.get(), 0, nullptr));
+        if (worker_ != nullptr) {
+            static_cast<void>(handedOver.release());  // the worker owns it now
+        }
+    } catch (...) {
+        worker_.reset();
+    }
+}
+
+PrinterReadAhead::~PrinterReadAhead() = default;
+
+std::string PrinterReadAhead::Take() {
+    if (worker_ != nullptr) {
+        const HANDLE worker = worker_.get();
+        DWORD woken = 0;
+        // Loading the spooler may send to this thread's windows; answer while waiting.
+        while ((woken = ::MsgWaitForMultipleObjectsEx(1, &worker, INFINITE, QS_SENDMESSAGE, 0)) == WAIT_OBJECT_0 + 1) {
+            MSG message;
+            ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+        worker_.reset();
+        // What a worker still running shares is never read.
+        if (woken == WAIT_OBJECT_0 && shared_->keyNames) {
+            return std::exchange(shared_->keyNames, std::nullopt).value();
+        }
+    }
+    return LoadSpoolerAndReadKeyNames();
+}
+
+}  // namespace tavrelonim::ui
