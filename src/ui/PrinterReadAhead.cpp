@@ -66,7 +66,7 @@ std::string PrinterReadAhead::Take() {
         worker_.reset();
         // What a worker still running shares is never read.
         if (woken == WAIT_OBJECT_0 && shared_->keyNames) {
-            return std::exchange(shared_->keyNames, std::nullopt).value();
+            return std::move(*shared_->keyNames);
         }
     }
     return LoadSpoolerAndReadKeyNames();
