@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "platform/ModuleFunction.h"
+
 namespace tavrelonim::platform {
 
 namespace {
@@ -22,22 +24,16 @@ HMODULE LoadSpooler() noexcept {
     }
 }
 
-template <class Function>
-Function Find(HMODULE module, const char* name) noexcept {
-    return module != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
-                             : nullptr;
-}
-
 // Never freed, as an imported DLL is not: unloaded among the process's last destructors, the
 // spooler can hold its end up.
 struct LoadedSpooler {
     HMODULE module = LoadSpooler();
-    SpoolerFunctions functions{Find<decltype(SpoolerFunctions::openPrinter)>(module, "OpenPrinterA"),
-                               Find<decltype(SpoolerFunctions::getPrinter)>(module, "GetPrinterA"),
-                               Find<decltype(SpoolerFunctions::setPrinter)>(module, "SetPrinterA"),
-                               Find<decltype(SpoolerFunctions::closePrinter)>(module, "ClosePrinter"),
-                               Find<decltype(SpoolerFunctions::enumPrinters)>(module, "EnumPrintersA"),
-                               Find<decltype(SpoolerFunctions::getDefaultPrinter)>(module, "GetDefaultPrinterA")};
+    SpoolerFunctions functions{FunctionOf<decltype(SpoolerFunctions::openPrinter)>(module, "OpenPrinterA"),
+                               FunctionOf<decltype(SpoolerFunctions::getPrinter)>(module, "GetPrinterA"),
+                               FunctionOf<decltype(SpoolerFunctions::setPrinter)>(module, "SetPrinterA"),
+                               FunctionOf<decltype(SpoolerFunctions::closePrinter)>(module, "ClosePrinter"),
+                               FunctionOf<decltype(SpoolerFunctions::enumPrinters)>(module, "EnumPrintersA"),
+                               FunctionOf<decltype(SpoolerFunctions::getDefaultPrinter)>(module, "GetDefaultPrinterA")};
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "ui/LateBoundApis.h"
 
+#include "platform/ModuleFunction.h"
+
 namespace tavrelonim::ui {
 
 namespace {
@@ -7,9 +9,7 @@ namespace {
 // A function of a DLL the program has loaded already; null where the system lacks it.
 template <class Function>
 Function LoadedFunction(const wchar_t* module, const char* name) noexcept {
-    const HMODULE loaded = ::GetModuleHandleW(module);
-    return loaded != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(loaded, name)))
-                             : nullptr;
+    return platform::FunctionOf<Function>(::GetModuleHandleW(module), name);
 }
 
 }  // namespace

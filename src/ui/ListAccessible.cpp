@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "platform/ModuleFunction.h"
 #include "ui/ControlTable.h"
 #include "ui/ListBoxPrinterList.h"
 #include "ui/ListPresentation.h"
@@ -22,13 +23,6 @@ namespace {
 constexpr GUID kIidIUnknown{0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr GUID kIidIDispatch{0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 constexpr GUID kIidIAccessible{0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
-
-// A system function of a DLL loaded for it; null where the DLL or the function is missing.
-template <class Function>
-Function Find(HMODULE module, const char* name) noexcept {
-    return module != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
-                             : nullptr;
-}
 
 HMODULE LoadSystemLibrary(const wchar_t* name) noexcept {
     return ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -63,15 +57,18 @@ struct AccessibilityLibraries {
     UniqueModule ole32{LoadSystemLibrary(L"ole32.dll")};
     UniqueModule oleaut32{LoadSystemLibrary(L"oleaut32.dll")};
     UniqueModule oleacc{LoadSystemLibrary(L"oleacc.dll")};
-    decltype(&::CoInitializeEx) coInitializeEx = Find<decltype(&::CoInitializeEx)>(ole32.get(), "CoInitializeEx");
-    decltype(&::CoUninitialize) coUninitialize = Find<decltype(&::CoUninitialize)>(ole32.get(), "CoUninitialize");
+    decltype(&::CoInitializeEx) coInitializeEx =
+        platform::FunctionOf<decltype(&::CoInitializeEx)>(ole32.get(), "CoInitializeEx");
+    decltype(&::CoUninitialize) coUninitialize =
+        platform::FunctionOf<decltype(&::CoUninitialize)>(ole32.get(), "CoUninitialize");
     decltype(&::CoDisconnectObject) coDisconnectObject =
-        Find<decltype(&::CoDisconnectObject)>(ole32.get(), "CoDisconnectObject");
-    decltype(&::SysAllocString) sysAllocString = Find<decltype(&::SysAllocString)>(oleaut32.get(), "SysAllocString");
+        platform::FunctionOf<decltype(&::CoDisconnectObject)>(ole32.get(), "CoDisconnectObject");
+    decltype(&::SysAllocString) sysAllocString =
+        platform::FunctionOf<decltype(&::SysAllocString)>(oleaut32.get(), "SysAllocString");
     decltype(&::LresultFromObject) lresultFromObject =
-        Find<decltype(&::LresultFromObject)>(oleacc.get(), "LresultFromObject");
+        platform::FunctionOf<decltype(&::LresultFromObject)>(oleacc.get(), "LresultFromObject");
     decltype(&::AccessibleObjectFromWindow) accessibleObjectFromWindow =
-        Find<decltype(&::AccessibleObjectFromWindow)>(oleacc.get(), "AccessibleObjectFromWindow");
+        platform::FunctionOf<decltype(&::AccessibleObjectFromWindow)>(oleacc.get(), "AccessibleObjectFromWindow");
     bool comStarted = false;
 
     [[nodiscard]] bool Complete() const noexcept {

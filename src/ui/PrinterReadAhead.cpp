@@ -32,7 +32,7 @@ DWORD WINAPI ReadAhead(LPVOID parameter) noexcept {
     try {
         (*handedOver)->keyNames = LoadSpoolerAndReadKeyNames();
     } catch (...) {
-        (*handedOver)->keyNames.reset();  // the load reads them itself
+        // Nothing read: the load reads the names itself.
     }
     return 0;
 }
