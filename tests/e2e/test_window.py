@@ -56,6 +56,16 @@ class WindowTest(e2e.UtilityTest):
         first = json.loads(self.probe('acc-tree'))['children'][0]['state']
         self.assertEqual(first & (e2e.STATE_SELECTED | e2e.STATE_FOCUSED), e2e.STATE_SELECTED | e2e.STATE_FOCUSED)
 
+    def test_a_printer_new_to_the_print_server_is_listed_at_the_next_start(self):
+        # The spooler brings the server's printers into the profile as it loads, before the read.
+        winenv.set_cups_printer(self.state['cups_server'], 'Nova_D')
+        try:
+            layout = self.start(expect_entries=3)
+            self.assertIn('Nova_D', layout['entries'])
+        finally:
+            self.kill_all()
+            winenv.set_cups_printer(self.state['cups_server'], 'Nova_D', present=False)
+
     def test_a_key_of_only_spaces_gives_no_entry(self):
         self.wine.reg_add(winenv.PRINTER_PORTS_KEY, '   ', 'wineps.drv,CUPS:Nada,15,45')
         layout = self.start(expect_entries=3)

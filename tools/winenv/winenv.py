@@ -112,6 +112,12 @@ def start_cups(root, printers=SAMPLE_PRINTERS, default=SAMPLE_PRINTERS[0]):
     return str(sock), pid
 
 
+def set_cups_printer(cups_server, name, present=True):
+    """Adds a printer to a CUPS server of start_cups's, or takes it away again."""
+    env = dict(os.environ, CUPS_SERVER=str(cups_server))
+    _lpadmin(['-p', name, '-E', '-v', 'file:///dev/null'] if present else ['-x', name], env)
+
+
 def _lpadmin(arguments, env):
     """lpadmin, tried again for a while: a server that already answers lpstat can still refuse
     its first changes."""
