@@ -32,9 +32,21 @@ export DEBIAN_FRONTEND=noninteractive
 dpkg --print-foreign-architectures | grep -qx i386 || "${sudo_cmd[@]}" dpkg --add-architecture i386
 # A mirror caught mid-sync fails one index now and then; retry, then go on with what was fetched:
 # the install below says plainly if a package is still out of reach.
+index_complete=false
 for attempt in 1 2 3; do
-  "${sudo_cmd[@]}" apt-get update -qq && break
+  if "${sudo_cmd[@]}" apt-get update -qq; then index_complete=true; break; fi
   echo "install-deps: package index update failed (attempt $attempt of 3)" >&2
-  sleep $((attempt * 10))
+  [ "$attempt" -lt 3 ] && sleep $((attempt * 10))
 done
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+install_options=()
+if ! $index_complete; then
+  # The index that fails is most often one architecture's security index. Multiarch needs an i386
+  # library at its amd64 sibling's version, which then differ; ranking the security suite below the
+  # release for this install lets both come from the release, where every architecture agrees.
+  preferences=$(mktemp)
+  trap 'rm -f "$preferences"' EXIT
+  printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 100\n' >"$preferences"
+  install_options=(-o "Dir::Etc::Preferences=$preferences")
+  echo "install-deps: installing with the security suite ranked below the release" >&2
+fi
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${install_options[@]}" "${missing[@]}" >/dev/null
