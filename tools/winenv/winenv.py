@@ -6,6 +6,7 @@ command and the benchmark. Standard library only.
 
     winenv.py run EXE [ARGUMENTS]   runs a Windows program (ctest's emulator) in a scratch prefix
     winenv.py up|down DIRECTORY     starts or stops a whole environment recorded in DIRECTORY"""
+import errno
 import json
 import os
 import shutil
@@ -276,6 +277,17 @@ def scratch_prefix():
     return Path(os.environ.get('WINEPREFIX') or Path(tempfile.gettempdir()) / f'tavrelonim-wineprefix-{os.getuid()}')
 
 
+def kernel_runs_32bit_programs():
+    """Whether the kernel starts a 32-bit x86 ELF program: some are built or booted without that."""
+    try:
+        subprocess.run([WINE32, '--version'], capture_output=True, timeout=60, check=False)
+    except OSError as error:
+        if error.errno == errno.ENOEXEC:
+            return False
+        raise
+    return True
+
+
 def skip_unless_32bit_runs(wine, program):
     """For a 32-bit program. Where this machine has no 32-bit Wine, says why and exits with the
     code ctest counts as skipped. Where it has one, a check that fails is a failure, never a skip:
@@ -290,6 +302,10 @@ def skip_unless_32bit_runs(wine, program):
     if not Path(WINE32).exists():
         print(f'skipped: this machine cannot run 32-bit Windows programs: there is no 32-bit Wine loader '
               f'({WINE32}; Debian package wine32:i386)')
+        sys.exit(SKIP_RETURN_CODE)
+    if not kernel_runs_32bit_programs():
+        print('skipped: this machine cannot run 32-bit Windows programs: its kernel runs no 32-bit x86 '
+              'program at all (no IA-32 emulation), not even the 32-bit Wine loader')
         sys.exit(SKIP_RETURN_CODE)
     reason = wine.why_32bit_cannot_run(check)
     if reason is not None:
