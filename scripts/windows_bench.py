@@ -18,6 +18,10 @@ def main():
     minimal = BUILD / 'mingw-x64-bench' / 'bench' / 'minimal_window.exe'
     minimal_platform_work = BUILD / 'mingw-x64-bench' / 'bench' / 'minimal_window_platform_work.exe'
     utility = BUILD / 'mingw-x64' / 'src' / 'ui' / 'tavrelonim.exe'
+    missing = [str(exe) for exe in (driver, minimal, minimal_platform_work, utility) if not exe.exists()]
+    if missing:
+        sys.exit('windows_bench: not built: ' + ', '.join(missing) +
+                 ' (build the mingw-x64 and mingw-x64-bench presets first)')
     state = winenv.env_up(ENV_DIR)
     wine = winenv.Wine(state['prefix'], state['display'], state['cups_server'])
     try:
