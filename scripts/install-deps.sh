@@ -36,7 +36,7 @@ index_complete=false
 for attempt in 1 2 3; do
   if "${sudo_cmd[@]}" apt-get update -qq; then index_complete=true; break; fi
   echo "install-deps: package index update failed (attempt $attempt of 3)" >&2
-  [ "$attempt" -lt 3 ] && sleep $((attempt * 10))
+  if [ "$attempt" -lt 3 ]; then sleep $((attempt * 10)); fi
 done
 install_options=()
 if ! $index_complete; then
