@@ -104,7 +104,7 @@ def start_cups(root, printers=SAMPLE_PRINTERS, default=SAMPLE_PRINTERS[0]):
               'the CUPS server')
     try:
         for name in printers:
-            _lpadmin(['-p', name, '-E', '-v', 'file:///dev/null'], env)
+            set_cups_printer(sock, name)
         if default:
             _lpadmin(['-d', default], env)
     except Exception:
