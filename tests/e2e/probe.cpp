@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "platform/BackgroundBroadcast.h"
+#include "platform/ModuleFunction.h"
 #include "ui/WindowContract.h"
 
 namespace {
@@ -439,10 +440,20 @@ std::string Section(const std::string& section) {
     return Cat("[", out, "]");
 }
 
+// The spooler, loaded by the first question that needs it rather than imported. Under Wine a
+// process's load brings the print server's printers into the profile only while no other process
+// has the spooler loaded: the probe, started beside the utility, leaves that to the utility's own.
+template <class Function>
+Function SpoolerFunction(const char* name) {
+    static const HMODULE spooler = LoadLibraryW(L"winspool.drv");
+    return tavrelonim::platform::FunctionOf<Function>(spooler, name);
+}
+
 std::string DefaultPrinter() {
     wchar_t name[1024] = {};
     DWORD size = 1024;
-    return GetDefaultPrinterW(name, &size) ? Utf8(name) : "";
+    const auto getDefaultPrinter = SpoolerFunction<decltype(&GetDefaultPrinterW)>("GetDefaultPrinterW");
+    return getDefaultPrinter != nullptr && getDefaultPrinter(name, &size) ? Utf8(name) : "";
 }
 
 std::string WaitClosed(DWORD seconds) {
@@ -525,7 +536,8 @@ std::string Answer(const std::vector<std::string>& words) {
         return DefaultPrinter();
     }
     if (command == "set-default") {
-        return SetDefaultPrinterW(Wide(argument(1)).c_str()) ? "ok" : "failed";
+        const auto setDefaultPrinter = SpoolerFunction<decltype(&SetDefaultPrinterW)>("SetDefaultPrinterW");
+        return setDefaultPrinter != nullptr && setDefaultPrinter(Wide(argument(1)).c_str()) ? "ok" : "failed";
     }
     if (command == "notify") {
         DWORD_PTR result = 0;
