@@ -241,8 +241,11 @@ void PrintPhases(const std::vector<AtCount>* medians) {
         std::printf("  %-18s", tavrelonim::ui::kStartupPhaseNames[phase]);
         for (const AtCount& at : *medians) {
             if (phase < at.phaseEnds.size()) {
-                // The worker's first phase begins at the entry point, beside the window's.
-                const std::size_t previous = phase == tavrelonim::ui::kFirstWorkerPhase ? 1 : phase;
+                // The names' read begins with the spooler loaded, beside the window's phases.
+                const std::size_t previous =
+                    phase == tavrelonim::ui::kBesidePhase
+                        ? static_cast<std::size_t>(tavrelonim::ui::StartupPhase::SpoolerLoaded) + 1
+                        : phase;
                 const double before = previous > 0 ? at.phaseEnds[previous - 1] : 0.0;
                 std::printf("  %10.1f (%7.1f)", at.phaseEnds[phase] * 1000.0, (at.phaseEnds[phase] - before) * 1000.0);
             }

@@ -27,6 +27,8 @@ inline constexpr int kCstrEqual = 2;
 // or manage it themselves (0 or absent).
 inline constexpr const char* kWindowsSectionKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows";
 inline constexpr const char* kLegacyDefaultPrinterMode = "LegacyDefaultPrinterMode";
+// The current user's key behind the profile's PrinterPorts section: one value a printer.
+inline constexpr const char* kPrinterPortsSectionKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\PrinterPorts";
 
 // OSVERSIONINFOA, field for field.
 struct OsVersionInfo {

@@ -87,6 +87,20 @@ std::optional<std::uint32_t> Win32Platform::RegGetValueA(const std::string& subK
     return value;
 }
 
+std::optional<std::uint32_t> UserKeyValueCount(const char* subKey) noexcept {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, subKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    const UniqueRegistryKey key(opened);
+    DWORD values = 0;
+    if (::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                           nullptr, nullptr) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return values;
+}
+
 bool Win32Platform::RegSetKeyValueA(const std::string& subKey, const std::string& valueName, std::uint32_t value) {
     HKEY opened = nullptr;
     if (::RegCreateKeyExA(HKEY_CURRENT_USER, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,

@@ -9,7 +9,9 @@
 #endif
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "platform/BackgroundBroadcast.h"
 #include "platform/Platform.h"
@@ -55,5 +57,9 @@ private:
 // Texts between the system's 8-bit code page and the wide characters of the window functions.
 [[nodiscard]] std::wstring WidenFromCodePage(std::string_view text);
 [[nodiscard]] std::string NarrowToCodePage(std::wstring_view text);
+
+// How many values a key of the current user's holds, asked in one query; nothing where it cannot
+// be opened.
+[[nodiscard]] std::optional<std::uint32_t> UserKeyValueCount(const char* subKey) noexcept;
 
 }  // namespace tavrelonim::platform

@@ -69,7 +69,8 @@ private:
     void Command2_Click();
     void List1_Click();
 
-    // First, so that its worker begins before anything else of the window is made.
+    // First, so that the spooler loads, and a long list's read begins, before anything else of
+    // the window is made.
     PrinterReadAhead printersReadAhead_;
     HINSTANCE instance_;
     HWND window_ = nullptr;

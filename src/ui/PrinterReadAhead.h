@@ -1,7 +1,8 @@
-// The printers' names read ahead: a worker of its own, begun before the window is made, loads the
-// spooler and reads PrinterPorts' key names while the window and its controls are being made, and
-// the list's load takes them when it comes to them. The spooler loads before the read, as it would
-// as an import: loading it may add the system's printers to the profile.
+// The printers' names read ahead: the spooler loads before the window is made, and for a long list
+// a worker of its own reads PrinterPorts' key names while the window and its controls are being
+// made; the list's load takes them when it comes to them, or reads them itself. The spooler loads
+// before the read, as it would as an import: loading it may add the system's printers to the
+// profile.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -18,7 +19,7 @@ namespace tavrelonim::ui {
 
 class PrinterReadAhead {
 public:
-    // Begins the read; where no thread can be had, Take does it all.
+    // Loads the spooler and, for a long list, begins the read; otherwise Take reads.
     PrinterReadAhead() noexcept;
     PrinterReadAhead(const PrinterReadAhead&) = delete;
     PrinterReadAhead& operator=(const PrinterReadAhead&) = delete;
@@ -26,8 +27,8 @@ public:
     ~PrinterReadAhead();
 
     // The key names, NUL-separated, as the worker read them; it waits for the worker, answering
-    // messages sent to this thread meanwhile. Where the worker could not run or failed, or on a
-    // second call, it loads the spooler and reads them itself.
+    // messages sent to this thread meanwhile. Where no worker ran or it failed, or on a second
+    // call, it reads them itself.
     [[nodiscard]] std::string Take();
 
     struct Shared;

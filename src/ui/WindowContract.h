@@ -40,6 +40,7 @@ enum class InspectQuery : WPARAM {
 // created the process. 0 for a phase that has not ended.
 enum class StartupPhase : std::size_t {
     Entry,           // the program's entry point: the system has loaded it
+    SpoolerLoaded,   // the spooler loaded, and for a long list the worker that reads it begun
     WindowCreating,  // its window class registered, the window about to be made
     FirstMessage,    // the system has made the window and sends it its first message
     Layout,          // fonts made, captions measured, every control's place found
@@ -50,15 +51,14 @@ enum class StartupPhase : std::size_t {
     Shown,           // shown: mapped and activated by the system, not yet painted
     Painted,         // painted: the first frame
     Answering,       // at the message loop, answering
-    // On the printers' read-ahead worker, begun just after the entry point, beside the phases above:
-    SpoolerLoaded,  // the spooler loaded
-    KeyNamesRead,   // PrinterPorts' key names read
+    // Beside the phases above from the spooler's load on: on the read-ahead worker for a long
+    // list, otherwise within the list's phase.
+    KeyNamesRead,  // PrinterPorts' key names read
 };
 inline constexpr std::array<const char*, 13> kStartupPhaseNames{
-    "entry point",      "window class", "system's window", "fonts and layout", "controls",  "list filled",
-    "mark found",       "window made",  "shown",           "first paint",      "answering", "worker: spooler",
-    "worker: key names"};
-// The phases from here on run beside the window's; the first is counted from the entry point.
-inline constexpr auto kFirstWorkerPhase = static_cast<std::size_t>(StartupPhase::SpoolerLoaded);
+    "entry point", "spooler",     "window class", "system's window", "fonts and layout", "controls", "list filled",
+    "mark found",  "window made", "shown",        "first paint",     "answering",        "key names"};
+// The phase from here on runs beside the window's, counted from the spooler's load.
+inline constexpr auto kBesidePhase = static_cast<std::size_t>(StartupPhase::KeyNamesRead);
 
 }  // namespace tavrelonim::ui
