@@ -22,7 +22,7 @@ namespace {
 // in the list's load. A worker's start holds the window's thread up (the loader's lock), and under
 // Wine both threads queue at one server process, which costs the window about as much time as a
 // few hundred names take to read.
-constexpr std::uint32_t kReadAheadFromPrinters = 256;
+constexpr std::uint32_t kReadAheadFromPrinters = 500;
 
 std::string ReadKeyNames() {
     platform::Win32Platform platform;
