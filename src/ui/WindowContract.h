@@ -40,7 +40,7 @@ enum class InspectQuery : WPARAM {
 // created the process. 0 for a phase that has not ended.
 enum class StartupPhase : std::size_t {
     Entry,           // the program's entry point: the system has loaded it
-    SpoolerLoaded,   // the spooler loaded, and for a long list the worker that reads it begun
+    SpoolerLoaded,   // the spooler loaded, on the window's thread
     WindowCreating,  // its window class registered, the window about to be made
     FirstMessage,    // the system has made the window and sends it its first message
     Layout,          // fonts made, captions measured, every control's place found
