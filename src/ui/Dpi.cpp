@@ -6,6 +6,11 @@
 namespace tavrelonim::ui {
 
 int SystemDpi() noexcept {
+    // Asked without a device context where the system can: under Wine readying one costs the
+    // window several server round trips.
+    if (const UINT dpi = GetDpiForSystemIfAny(); dpi != 0) {
+        return static_cast<int>(dpi);
+    }
     const WindowDc screen(nullptr);
     const int dpi = screen.get() != nullptr ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;

@@ -26,6 +26,12 @@ UINT GetDpiForWindowIfAny(HWND window) noexcept {
     return function != nullptr ? function(window) : 0;
 }
 
+UINT GetDpiForSystemIfAny() noexcept {
+    using Function = UINT(WINAPI*)();
+    static const auto function = LoadedFunction<Function>(L"user32.dll", "GetDpiForSystem");
+    return function != nullptr ? function() : 0;
+}
+
 bool AdjustWindowRectExForDpiIfAny(RECT& rect, DWORD style, DWORD exStyle, UINT dpi) noexcept {
     using Function = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
     static const auto function = LoadedFunction<Function>(L"user32.dll", "AdjustWindowRectExForDpi");

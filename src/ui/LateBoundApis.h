@@ -13,6 +13,8 @@ namespace tavrelonim::ui {
 bool SetDefaultDllDirectoriesIfAny(DWORD directoryFlags) noexcept;
 // user32 GetDpiForWindow.
 [[nodiscard]] UINT GetDpiForWindowIfAny(HWND window) noexcept;
+// user32 GetDpiForSystem.
+[[nodiscard]] UINT GetDpiForSystemIfAny() noexcept;
 // user32 AdjustWindowRectExForDpi.
 bool AdjustWindowRectExForDpiIfAny(RECT& rect, DWORD style, DWORD exStyle, UINT dpi) noexcept;
 
