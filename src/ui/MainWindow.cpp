@@ -105,6 +105,14 @@ int TextHeight(HDC context, HFONT font) {
     return metrics.tmHeight;
 }
 
+// Whether the window has a border, a caption or scroll bars around its client area.
+bool HasNonClientArea(HWND window) noexcept {
+    RECT outer;
+    RECT client;
+    return ::GetWindowRect(window, &outer) == FALSE || ::GetClientRect(window, &client) == FALSE ||
+           outer.right - outer.left != client.right || outer.bottom - outer.top != client.bottom;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(HINSTANCE instance) : instance_(instance) {}
@@ -226,6 +234,13 @@ LRESULT CALLBACK MainWindow::FrameProcedure(HWND frame, UINT message, WPARAM wPa
             ::FillRect(reinterpret_cast<HDC>(wParam), &client, ::GetSysColorBrush(COLOR_BTNFACE));
             return 1;
         }
+        case WM_NCPAINT:
+            // A frame without a border has nothing outside its client area to draw; the system's
+            // own answer would still ready a context of the whole window for it.
+            if (!HasNonClientArea(frame)) {
+                return 0;
+            }
+            break;
         case WM_NCDESTROY:
             ::SetWindowLongPtrW(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(next));
             break;
@@ -359,8 +374,9 @@ MainWindow::ControlLayout MainWindow::MeasureLayout(int dpi) const {
                          CreateUiFont(kListFontFace, kListFontPoints, kListFontWeight, ANSI_CHARSET, dpi),
                          {},
                          0};
-    // One context measures every caption and the rows.
-    const WindowDc context(window_);
+    // One context measures every caption and the rows: a memory one, which needs no visible
+    // region of the window worked out as the window's own does.
+    const UniqueMemoryDc context(::CreateCompatibleDC(nullptr));
     const int clientWidth = ClientSizeForDpi(kClientArea, dpi).width;
     for (std::size_t i = 0; i < kControls.size(); ++i) {
         const ControlEntry& entry = kControls[i];
