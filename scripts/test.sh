@@ -18,6 +18,8 @@ echo "== native unit tests under ASan/UBSan, and the fuzz targets (30 s each)"
 ctest --preset linux-sanitize
 echo "== Windows x64 under Wine: unit, binding, end-to-end and installer tests"
 ctest --preset mingw-x64
-echo "== Windows x86 under 32-bit Wine: the same sets"
+x86_how=$(bash scripts/x86-emulation.sh describe)
+echo "== Windows x86 under 32-bit Wine, $x86_how: the same sets"
 ctest --preset mingw-x86
+echo "x86 sets: $x86_how"
 echo "artifacts (screenshots): build/mingw-x64/artifacts, build/mingw-x86/artifacts"

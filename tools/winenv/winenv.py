@@ -305,7 +305,8 @@ def skip_unless_32bit_runs(wine, program):
         sys.exit(SKIP_RETURN_CODE)
     if not kernel_runs_32bit_programs():
         print('skipped: this machine cannot run 32-bit Windows programs: its kernel runs no 32-bit x86 '
-              'program at all (no IA-32 emulation), not even the 32-bit Wine loader')
+              'program at all (no IA-32 emulation), not even the 32-bit Wine loader, and no user-mode '
+              'emulator is registered for them (scripts/x86-emulation.sh describe says why)')
         sys.exit(SKIP_RETURN_CODE)
     reason = wine.why_32bit_cannot_run(check)
     if reason is not None:

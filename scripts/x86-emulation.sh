@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# Lets 32-bit x86 programs (the 32-bit Wine loader and its children) run on a kernel booted without
+# IA-32 emulation, which refuses every 32-bit ELF with "Exec format error": a user-mode emulator,
+# qemu-i386, is registered with binfmt_misc for i386 ELF files. Where the kernel runs them itself,
+# nothing changes (a binfmt_misc entry is consulted before the kernel's own loader, so registering
+# one there would emulate what runs natively).
+#
+#   x86-emulation.sh ensure [--force]  sets it up where needed; idempotent, quiet when done, and
+#                                      says why when it cannot. --force registers the emulator even
+#                                      where the kernel runs 32-bit programs (to prove that path).
+#   x86-emulation.sh describe          one line: how 32-bit programs run here, or why they cannot
+#
+# The emulator is Debian 13's qemu-i386 (10.0, static, so it runs on Debian 12): Debian 12's own
+# 7.2 spends about a minute of CPU starting each 32-bit Wine process. It is fetched with a
+# throw-away apt configuration, verified against the signed index, and never added to the
+# machine's sources. The entry lasts until the next boot; `echo -1 > "$ENTRY"` removes it.
+set -euo pipefail
+
+EMULATOR=/usr/local/libexec/tavrelonim/qemu-i386
+BINFMT=/proc/sys/fs/binfmt_misc
+ENTRY=$BINFMT/qemu-i386
+EMULATOR_SUITE=trixie
+KEYRING=/usr/share/keyrings/debian-archive-keyring.gpg
+# i386 ELF executables and shared objects (Debian's own qemu-user-binfmt entry).
+MAGIC='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+MASK='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+
+# Whether a static 32-bit x86 program of 96 bytes (exit(42) through int 0x80) runs here.
+tiny_32bit_runs() {
+  local program status=0
+  program=$(mktemp)
+  printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00'`
+        `'\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00'`
+        `'\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'`
+        `'\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'`
+        `'\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' >"$program"
+  chmod +x "$program"
+  "$program" 2>/dev/null || status=$?
+  rm -f "$program"
+  [ "$status" -eq 42 ]
+}
+
+# The enabled binfmt_misc entry that hands i386 ELF files to an interpreter, if any.
+emulating_entry() {
+  local entry
+  for entry in "$BINFMT"/*; do
+    [ -f "$entry" ] && [ "$(basename "$entry")" != register ] && [ "$(basename "$entry")" != status ] || continue
+    head -n 1 "$entry" | grep -qx enabled || continue
+    grep -q '^magic 7f454c4601010100000000000000000002000300' "$entry" && { echo "$entry"; return 0; }
+  done
+  return 1
+}
+
+# The machine's own Debian mirror: the first URI of the source that carries its release.
+debian_mirror() {
+  local codename
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  {
+    awk -v suite="$codename" '
+      /^[ \t]*$/ { if (uri != "" && found) { print uri; exit } uri = ""; found = 0; next }
+      /^URIs:/ { uri = $2 }
+      /^Suites:/ { for (i = 2; i <= NF; i++) if ($i == suite) found = 1 }
+      END { if (uri != "" && found) print uri }' /etc/apt/sources.list.d/*.sources 2>/dev/null || true
+    awk -v suite="$codename" '$1 == "deb" {
+      for (i = 2; i <= NF; i++) if ($i !~ /^\[/ && $i !~ /\]$/ && $i !~ /=/) break
+      if ($(i + 1) == suite) print $i }' /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null || true
+  } | head -n 1
+}
+
+fetch_emulator() {
+  local mirror work
+  mirror=$(debian_mirror)
+  [ -n "$mirror" ] || { echo "no Debian mirror in this machine's apt sources"; return 1; }
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' RETURN
+  mkdir -p "$work/lists/partial" "$work/cache/archives/partial" "$work/parts" "$work/deb"
+  touch "$work/status"
+  echo "deb [arch=amd64 signed-by=$KEYRING] $mirror $EMULATOR_SUITE main" >"$work/sources.list"
+  local apt=(-o "Dir::Etc::SourceList=$work/sources.list" -o "Dir::Etc::SourceParts=$work/parts"
+             -o "Dir::Etc::PreferencesParts=$work/parts" -o "Dir::State::Lists=$work/lists"
+             -o "Dir::Cache=$work/cache" -o "Dir::State::status=$work/status" -o Acquire::Languages=none)
+  apt-get "${apt[@]}" update -qq >"$work/log" 2>&1 || { echo "the $EMULATOR_SUITE index was not reachable: $(tail -n 1 "$work/log")"; return 1; }
+  (cd "$work/deb" && apt-get "${apt[@]}" download -qq qemu-user >"$work/log" 2>&1) ||
+    { echo "qemu-user from $EMULATOR_SUITE was not reachable: $(tail -n 1 "$work/log")"; return 1; }
+  dpkg-deb -x "$work"/deb/qemu-user_*.deb "$work/root" && [ -x "$work/root/usr/bin/qemu-i386" ] ||
+    { echo "the qemu-user package holds no usr/bin/qemu-i386"; return 1; }
+  install -D -m 0755 "$work/root/usr/bin/qemu-i386" "$EMULATOR" || { echo "could not install $EMULATOR"; return 1; }
+}
+
+ensure() {
+  local force=${1:-}
+  if [ "$force" != --force ] && tiny_32bit_runs; then return 0; fi
+  [ "$(id -u)" -eq 0 ] || { echo "not root: cannot register a binfmt_misc entry"; return 1; }
+  grep -qw binfmt_misc /proc/filesystems || { echo "the kernel has no binfmt_misc"; return 1; }
+  if ! mountpoint -q "$BINFMT"; then
+    mount -t binfmt_misc binfmt_misc "$BINFMT" || { echo "binfmt_misc could not be mounted"; return 1; }
+  fi
+  if [ ! -x "$EMULATOR" ]; then
+    echo "x86-emulation: fetching qemu-i386 from Debian $EMULATOR_SUITE" >&2
+    fetch_emulator || return 1
+  fi
+  # An entry of the same name with another interpreter (Debian 12's slow one) gives way to ours.
+  if [ -f "$ENTRY" ] && ! grep -qx "interpreter $EMULATOR" "$ENTRY"; then echo -1 >"$ENTRY"; fi
+  [ -f "$ENTRY" ] || printf ':qemu-i386:M::%s:%s:%s:F\n' "$MAGIC" "$MASK" "$EMULATOR" >"$BINFMT/register"
+  tiny_32bit_runs || { echo "a 32-bit program still does not run with $EMULATOR registered"; return 1; }
+}
+
+# Why the emulator set up by ensure is not running 32-bit programs, read off the machine.
+why_not_emulated() {
+  if [ "$(id -u)" -ne 0 ]; then echo "not root, so no emulator could be registered"
+  elif ! grep -qw binfmt_misc /proc/filesystems; then echo "the kernel has no binfmt_misc"
+  elif ! mountpoint -q "$BINFMT"; then echo "binfmt_misc is not mounted"
+  elif [ ! -x "$EMULATOR" ]; then echo "$EMULATOR could not be fetched (the install step said why)"
+  elif [ ! -f "$ENTRY" ]; then echo "no binfmt_misc entry hands them to $EMULATOR"
+  else echo "they fail even with $EMULATOR registered"
+  fi
+}
+
+describe() {
+  local entry interpreter
+  if ! tiny_32bit_runs; then
+    echo "skipped: the kernel runs no 32-bit program, and $(why_not_emulated)"
+  elif entry=$(emulating_entry); then
+    interpreter=$(sed -n 's/^interpreter //p' "$entry")
+    echo "under user-mode emulation: $("$interpreter" --version | head -n 1) ($interpreter, binfmt_misc entry $entry)"
+  else
+    echo "natively: the kernel runs 32-bit programs"
+  fi
+}
+
+case "${1:-}" in
+  ensure)
+    if ! reason=$(ensure "${2:-}"); then
+      echo "x86-emulation: 32-bit programs cannot run here, so the x86 sets will be skipped: $reason" >&2
+    fi ;;
+  describe) describe ;;
+  *) echo "usage: $0 ensure [--force] | describe" >&2; exit 2 ;;
+esac
