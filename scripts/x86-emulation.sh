@@ -67,19 +67,28 @@ debian_mirror() {
   } | head -n 1
 }
 
+# Fetches qemu-user from Debian's next release into a folder of its own and installs its
+# qemu-i386 as EMULATOR.
 fetch_emulator() {
-  local mirror work
+  local mirror work status=0
   mirror=$(debian_mirror)
   [ -n "$mirror" ] || { echo "no Debian mirror in this machine's apt sources"; return 1; }
   work=$(mktemp -d)
-  trap 'rm -rf "$work"' RETURN
+  fetch_into "$mirror" "$work" || status=$?
+  rm -rf "$work"
+  return "$status"
+}
+
+fetch_into() {
+  local mirror=$1 work=$2
   mkdir -p "$work/lists/partial" "$work/cache/archives/partial" "$work/parts" "$work/deb"
   touch "$work/status"
   echo "deb [arch=amd64 signed-by=$KEYRING] $mirror $EMULATOR_SUITE main" >"$work/sources.list"
   local apt=(-o "Dir::Etc::SourceList=$work/sources.list" -o "Dir::Etc::SourceParts=$work/parts"
              -o "Dir::Etc::PreferencesParts=$work/parts" -o "Dir::State::Lists=$work/lists"
              -o "Dir::Cache=$work/cache" -o "Dir::State::status=$work/status" -o Acquire::Languages=none)
-  apt-get "${apt[@]}" update -qq >"$work/log" 2>&1 || { echo "the $EMULATOR_SUITE index was not reachable: $(tail -n 1 "$work/log")"; return 1; }
+  apt-get "${apt[@]}" update -qq >"$work/log" 2>&1 ||
+    { echo "the $EMULATOR_SUITE index was not reachable: $(tail -n 1 "$work/log")"; return 1; }
   (cd "$work/deb" && apt-get "${apt[@]}" download -qq qemu-user >"$work/log" 2>&1) ||
     { echo "qemu-user from $EMULATOR_SUITE was not reachable: $(tail -n 1 "$work/log")"; return 1; }
   dpkg-deb -x "$work"/deb/qemu-user_*.deb "$work/root" && [ -x "$work/root/usr/bin/qemu-i386" ] ||
