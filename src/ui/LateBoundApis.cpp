@@ -14,6 +14,24 @@ Function LoadedFunction(const wchar_t* module, const char* name) noexcept {
 
 }  // namespace
 
+HMODULE LoadSystemLibrary(const wchar_t* name) noexcept {
+    if (const HMODULE module = ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32); module != nullptr) {
+        return module;
+    }
+    if (::GetLastError() != ERROR_INVALID_PARAMETER) {
+        return nullptr;  // the flag was understood: the DLL is not there
+    }
+    wchar_t path[MAX_PATH];
+    const UINT folder = ::GetSystemDirectoryW(path, MAX_PATH);
+    const int nameLength = ::lstrlenW(name);
+    if (folder == 0 || folder + 1 + static_cast<UINT>(nameLength) >= MAX_PATH) {
+        return nullptr;
+    }
+    path[folder] = L'\\';
+    ::lstrcpynW(path + folder + 1, name, nameLength + 1);
+    return ::LoadLibraryW(path);
+}
+
 bool SetDefaultDllDirectoriesIfAny(DWORD directoryFlags) noexcept {
     using Function = BOOL(WINAPI*)(DWORD);
     static const auto function = LoadedFunction<Function>(L"kernel32.dll", "SetDefaultDllDirectories");

@@ -9,6 +9,10 @@
 
 namespace tavrelonim::ui {
 
+// A DLL from the system folder alone, never the program's or the current folder. Systems whose
+// loader lacks the system-folder search (Windows 7 without its 2011 update) load it by its full
+// path there. Null when it cannot be loaded.
+[[nodiscard]] HMODULE LoadSystemLibrary(const wchar_t* name) noexcept;
 // kernel32 SetDefaultDllDirectories.
 bool SetDefaultDllDirectoriesIfAny(DWORD directoryFlags) noexcept;
 // user32 GetDpiForWindow.

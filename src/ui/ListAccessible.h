@@ -1,11 +1,12 @@
 // The printer list as screen readers see it. Active Accessibility's standard object for a list
 // box does not give every system its rows (Wine's gives none), and nowhere says which row is the
-// default printer, so the list answers WM_GETOBJECT with an object of its own, built only from
-// the list box's state and the window's mark.
+// default printer; UI Automation reaches such a list through a proxy that drops the checked
+// state. So the list answers WM_GETOBJECT with objects of its own for both, built only from the
+// list box's state and the window's mark.
 //
-// Nothing of it costs the start: COM and the accessibility library are brought in on the first
-// question, which comes on the window's thread, and let go with the list. A client may hold the
-// object longer; once the list is gone every call answers RPC_E_DISCONNECTED.
+// Nothing of it costs the start: COM and each reader library are brought in on the first
+// question that needs them, which comes on the window's thread, and let go with the list. A
+// client may hold an object longer; once the list is gone every call on it answers an error.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -15,10 +16,13 @@
 
 #include <memory>
 
+#include "ui/AccessibleList.h"
+
 namespace tavrelonim::ui {
 
-class ListAccessible;
-struct AccessibilityLibraries;
+struct DetachableAccessible;
+class ListAutomation;
+class ReaderLibraries;
 
 class ListAccessibility {
 public:
@@ -29,13 +33,12 @@ public:
     ListAccessibility& operator=(const ListAccessibility&) = delete;
     ~ListAccessibility();
 
-    // From now on the list answers WM_GETOBJECT for its client area with this object, and lets
-    // it go when it is destroyed.
+    // From now on the list answers WM_GETOBJECT with these objects, and lets them go when it is
+    // destroyed.
     void Install() noexcept;
 
-    // Answers WM_GETOBJECT for the list's client area; 0 when it cannot (the caller then lets
-    // the system answer).
-    [[nodiscard]] LRESULT AnswerGetObject(WPARAM wParam) noexcept;
+    // Answers WM_GETOBJECT; 0 when it cannot (the caller then lets the system answer).
+    [[nodiscard]] LRESULT AnswerGetObject(WPARAM wParam, LPARAM lParam) noexcept;
 
     // Tells screen readers that the mark left one row and reached another (-1: none).
     void MarkMoved(int fromRow, int toRow) const noexcept;
@@ -45,12 +48,13 @@ public:
 
 private:
     static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    // What the message done changed for UI Automation's clients.
+    void Observe(UINT message) noexcept;
 
-    HWND list_;
-    HWND label_;
-    const int& markedRow_;
-    std::unique_ptr<AccessibilityLibraries> libraries_;
-    ListAccessible* object_ = nullptr;  // one reference of its own, while attached
+    ListBoxAccessibleList list_;
+    std::unique_ptr<ReaderLibraries> libraries_;
+    DetachableAccessible* object_ = nullptr;  // one reference of its own, while attached
+    std::unique_ptr<ListAutomation> automation_;
     bool attached_ = true;
     WNDPROC listProcedure_ = nullptr;  // the list box's own, which every message goes on to
 };

@@ -78,4 +78,55 @@ struct RowAccessibility {
     return {state, row.isDefault ? kDefaultRowDescription : nullptr};
 }
 
+// Where the rows of a list of fixed-height rows lie: its client area (in any one coordinate
+// space), the first row shown and the rows' height. The row rectangles and the hit test follow
+// from these alone, for any number of rows (the list box's own hit test answers in 16 bits).
+struct Box {
+    long left;
+    long top;
+    long right;
+    long bottom;
+    friend bool operator==(const Box&, const Box&) = default;
+};
+[[nodiscard]] constexpr bool BoxContains(const Box& box, long x, long y) noexcept {
+    return x >= box.left && x < box.right && y >= box.top && y < box.bottom;
+}
+struct RowGeometry {
+    Box client;
+    long topRow;
+    long rowHeight;
+    long rows;
+};
+
+// The row's rectangle, whether or not it is scrolled into view.
+[[nodiscard]] constexpr Box RowBox(const RowGeometry& list, long row) noexcept {
+    const long top = list.client.top + (row - list.topRow) * list.rowHeight;
+    return {list.client.left, top, list.client.right, top + list.rowHeight};
+}
+
+// Whether any of the row shows inside the client area.
+[[nodiscard]] constexpr bool RowVisible(const RowGeometry& list, long row) noexcept {
+    const Box box = RowBox(list, row);
+    return row >= 0 && row < list.rows && box.bottom > list.client.top && box.top < list.client.bottom &&
+           list.client.left < list.client.right;
+}
+
+// The row drawn at a point; -1 outside the client area or below the last row.
+[[nodiscard]] constexpr long RowAtPoint(const RowGeometry& list, long x, long y) noexcept {
+    if (!BoxContains(list.client, x, y) || list.rowHeight <= 0) {
+        return -1;
+    }
+    const long row = list.topRow + (y - list.client.top) / list.rowHeight;
+    return row < list.rows ? row : -1;
+}
+
+// The first row to show so that the row is wholly in view, moving the list as little as it can.
+[[nodiscard]] constexpr long TopRowShowing(const RowGeometry& list, long row) noexcept {
+    const long shown = list.rowHeight > 0 ? (list.client.bottom - list.client.top) / list.rowHeight : 0;
+    if (row < list.topRow || shown <= 0) {
+        return row;
+    }
+    return row >= list.topRow + shown ? row - shown + 1 : list.topRow;
+}
+
 }  // namespace tavrelonim::ui

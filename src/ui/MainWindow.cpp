@@ -317,6 +317,8 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             break;
         case WM_CTLCOLORSTATIC:
             if (reinterpret_cast<HWND>(lParam) == Control(ControlId::Label1)) {
+                // Both colours, or under a dark scheme the label's text stays black on the face.
+                ::SetTextColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_BTNTEXT));
                 ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_BTNFACE));
                 return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
             }

@@ -18,6 +18,8 @@ ROLE_LIST, ROLE_LIST_ITEM = 0x21, 0x22
 STATE_SELECTED, STATE_FOCUSED, STATE_CHECKED, STATE_OFFSCREEN = 0x2, 0x4, 0x10, 0x10000
 STATE_FOCUSABLE, STATE_SELECTABLE = 0x100000, 0x200000
 EVENT_STATE_CHANGE, EVENT_DESCRIPTION_CHANGE = 0x800A, 0x800D
+# UI Automation's control types (UIAutomationClient.h).
+UIA_LIST_ITEM, UIA_LIST = 50007, 50008
 # The window's control IDs by name, as the probe reads them from the window's contract.
 ID = {}
 
@@ -186,12 +188,18 @@ class UtilityTest(unittest.TestCase):
         described = [i for i, child in enumerate(tree['children']) if child['description'] == 'Padrão']
         return checked if checked == described else ('checked', checked, 'described', described)
 
+    def automation_marks(self):
+        """The rows a UI Automation client hears as the default: ItemStatus "Padrão"."""
+        items = json.loads(self.probe('uia-tree'))['items']
+        return [i for i, item in enumerate(items) if item['status'] == 'Padrão']
+
     def wait_for_mark(self, layout, row, what):
         """Waits until exactly that row is marked (None: no row); gives the seconds it took."""
         started = time.monotonic()
         want = [] if row is None else [row]
         self.wait_until(lambda: self.marked_rows(layout) == want, what=what)
         self.assertEqual(self.accessible_marks(), want, f'{what}, as a screen reader hears it')
+        self.assertEqual(self.automation_marks(), want, f'{what}, as a UI Automation client hears it')
         return time.monotonic() - started
 
     def keys(self, *keys):

@@ -16,6 +16,8 @@
 //     acc-do-default ROW           the default action of a row's accessible item: its result
 //     acc-hold / acc-held          keeps the list's object; later, what three calls on it answer
 //     acc-watch / acc-events MS    hooks the list's state and description events; those heard in MS
+//     uia-tree                     the list and its items as a UI Automation client reads them (JSON)
+//     uia-hold / uia-held          keeps the list's element and its first item's; later, what reading them answers
 //     dialogs                      the message boxes on the desktop and their texts (JSON)
 //     default-printer              GetDefaultPrinterW
 //     set-default NAME             SetDefaultPrinterW, which sends no notice: ok or failed
@@ -39,62 +41,18 @@
 #include <string>
 #include <vector>
 
+#include "ProbeText.h"
+#include "ProbeAutomation.h"
 #include "platform/BackgroundBroadcast.h"
 #include "platform/ModuleFunction.h"
 #include "ui/WindowContract.h"
 
 namespace {
 
+using namespace probe;
 using tavrelonim::ui::kWindowCaption;
 using tavrelonim::ui::kWindowClass;
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) {
-        return {};
-    }
-    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), size);
-    return out;
-}
-
-std::string Json(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
-// Joins its pieces; long + chains of std::string trip a false -Wrestrict in GCC 12.
-template <class... Pieces>
-std::string Cat(const Pieces&... pieces) {
-    std::string out;
-    (out.append(pieces), ...);
-    return out;
-}
-
-std::string Num(long long value) { return std::to_string(value); }
 
 std::wstring WindowText(HWND window) {
     wchar_t text[512] = {};
@@ -382,11 +340,6 @@ std::string Events(DWORD milliseconds) {
     return out;
 }
 
-std::string HResult(HRESULT result) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(result));
-    return text;
-}
 
 // The message boxes on the desktop, with the texts of their controls.
 std::string Dialogs() {
@@ -528,6 +481,15 @@ std::string Answer(const std::vector<std::string>& words) {
     }
     if (command == "acc-events") {
         return Events(static_cast<DWORD>(std::atol(argument(1).c_str())));
+    }
+    if (command == "uia-tree") {
+        return AutomationTree(FindList());
+    }
+    if (command == "uia-hold") {
+        return AutomationHold(FindList());
+    }
+    if (command == "uia-held") {
+        return AutomationHeld();
     }
     if (command == "dialogs") {
         return Dialogs();

@@ -135,6 +135,7 @@ class DefaultTest(e2e.UtilityTest):
         self.start_other('slow', 'slow', '2800')
         layout = self.start(expect_entries=3)
         self.assertEqual(self.probe('acc-hold'), 'ok')
+        self.assertEqual(self.probe('uia-hold'), 'ok')
         self.click_entry(layout, 1)
         self.wait_until(lambda: self.device_line() == self.expected_line(layout['entries'][1]), what='the Device line')
         self.keys('alt+f')
@@ -143,6 +144,10 @@ class DefaultTest(e2e.UtilityTest):
         answers = json.loads(self.probe('acc-held'))
         print(f'\n  an object held past its window answers {answers}')
         self.assertTrue(all(answer != '0x00000000' for answer in answers), answers)
+        # The list's element and an item's, held by a UI Automation client: errors, not names.
+        elements = json.loads(self.probe('uia-held'))
+        print(f'  elements held past their window answer {elements}')
+        self.assertTrue(all(answer not in ('Lista das quimberatos', layout['entries'][0]) for answer in elements), elements)
         self.assertEqual(self.wait_exit(seconds=30), 0)  # and it ends as it should, not by a crash
 
     def test_on_windows_10_a_written_default_turns_off_windows_own_management(self):

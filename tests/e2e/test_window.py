@@ -36,7 +36,10 @@ class WindowTest(e2e.UtilityTest):
         tree = json.loads(self.probe('acc-tree'))
         self.assertEqual(tree['self']['name'], 'Lista das quimberatos')
         self.assertEqual(tree['self']['role'], e2e.ROLE_LIST)
-        self.assertEqual(tree['self']['location'], self.control(layout, ID['List1'])['screen'])
+        # The list's client object: its client area (the border left out), where its hit test works.
+        left, top, width, height = self.control(layout, ID['List1'])['screen']
+        border = e2e.LIST_BORDER
+        self.assertEqual(tree['self']['location'], [left + border, top + border, width - 2 * border, height - 2 * border])
         self.assertEqual((tree['count'], tree['parent'], tree['self']['next']), (3, 1, 1))
         default = layout['entries'].index('Escritorio_A')
         for row, child in enumerate(tree['children']):
@@ -50,6 +53,14 @@ class WindowTest(e2e.UtilityTest):
                 self.assertEqual(child['action'], 'Como Padrão')
                 self.assertEqual(child['hit'], row + 1)
                 self.assertEqual(child['next'], row + 2 if row + 1 < len(tree['children']) else -1)
+        # A UI Automation client (Narrator's kind) hears the same rows, and which is the default.
+        automation = json.loads(self.probe('uia-tree'))
+        self.assertEqual((automation['list']['type'], automation['list']['name']), (e2e.UIA_LIST, 'Lista das quimberatos'))
+        self.assertEqual([item['name'] for item in automation['items']], layout['entries'])
+        for row, item in enumerate(automation['items']):
+            with self.subTest(row=row):
+                self.assertEqual((item['type'], item['position'], item['size']), (e2e.UIA_LIST_ITEM, row + 1, 3))
+                self.assertEqual(item['status'], 'Padrão' if row == default else '')
         # Focus and selection as the list box has them.
         self.keys('Tab', 'Down')
         self.wait_until(lambda: self.layout()['selected'] == 0, what='Down selecting the first row')
@@ -117,6 +128,20 @@ class WindowTest(e2e.UtilityTest):
         for colour in colours:  # and nothing but shades between the two
             r, g, b = (int(colour[i:i + 2], 16) for i in (0, 2, 4))
             self.assertTrue(r == g == b and r >= 0x80, colour)
+
+    def test_the_label_reads_light_on_a_dark_scheme(self):
+        # A dark scheme, as the system's colours (a high-contrast black theme sets the same).
+        for name, value in (('ButtonFace', '0 0 0'), ('ButtonText', '255 255 255'), ('Window', '0 0 0'),
+                            ('WindowText', '255 255 255')):
+            self.wine.reg_add(r'HKCU\Control Panel\Colors', name, value)
+        layout = self.start(expect_entries=3)
+        left, top, width, height = self.control(layout, ID['Label1'])['screen']
+        shot = self.screenshot('dark-scheme')
+        histogram = subprocess.run(['convert', str(shot), '-crop', f'{width}x{height}+{left}+{top}', '-format', '%c',
+                                    'histogram:info:-'], capture_output=True, text=True, check=True).stdout
+        colours = {line.split('#')[1][:6] for line in histogram.splitlines() if '#' in line}
+        self.assertIn('000000', colours)  # the face
+        self.assertIn('FFFFFF', colours)  # the caption's text, where a glyph is solid
 
     def test_tab_moves_command1_list1_command2(self):
         self.start(expect_entries=3)
