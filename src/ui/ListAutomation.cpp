@@ -27,7 +27,7 @@ struct AutomationState : std::enable_shared_from_this<AutomationState> {
     // Read and written on the window's thread only.
     AccessibleList* list;
     const ReaderFunctions* functions;
-    RootProvider* root = nullptr;       // made on the first question; one reference held here
+    RootProvider* root = nullptr;      // made on the first question; one reference held here
     std::vector<ItemProvider*> items;  // by row, made as asked for; one reference each held here
     // Read from any thread.
     const DWORD thread = ::GetCurrentThreadId();
@@ -51,9 +51,7 @@ struct AutomationState : std::enable_shared_from_this<AutomationState> {
     // that does not take it in time, or is gone, gives the element as gone.
     template <class Work>
     HRESULT OnWindowThread(Work&& work) noexcept {
-        const auto checked = [&]() noexcept {
-            return list == nullptr ? uia::kElementNotAvailable : ComAnswer(work);
-        };
+        const auto checked = [&]() noexcept { return list == nullptr ? uia::kElementNotAvailable : ComAnswer(work); };
         if (::GetCurrentThreadId() == thread) {
             return checked();
         }
@@ -89,8 +87,7 @@ struct AutomationState : std::enable_shared_from_this<AutomationState> {
 
 namespace {
 
-constexpr ProviderOptions kOptions =
-    static_cast<ProviderOptions>(ProviderOptions_ServerSideProvider);
+constexpr ProviderOptions kOptions = static_cast<ProviderOptions>(ProviderOptions_ServerSideProvider);
 
 HRESULT Int(long value, VARIANT* out) noexcept {
     out->vt = VT_I4;
@@ -211,7 +208,8 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE get_HostRawElementProvider(IRawElementProviderSimple** host) noexcept override {
-        return Answer(*state_, host, [&] { return state_->functions->uiaHostProviderFromHwnd(state_->list->Window(), host); });
+        return Answer(*state_, host,
+                      [&] { return state_->functions->uiaHostProviderFromHwnd(state_->list->Window(), host); });
     }
 
     // IRawElementProviderFragment
@@ -235,7 +233,8 @@ public:
         });
     }
     HRESULT STDMETHODCALLTYPE get_FragmentRoot(IRawElementProviderFragmentRoot** root) noexcept override {
-        return Answer(*state_, root, [&] { return HandOut<IRawElementProviderFragmentRoot>(this, reinterpret_cast<void**>(root)); });
+        return Answer(*state_, root,
+                      [&] { return HandOut<IRawElementProviderFragmentRoot>(this, reinterpret_cast<void**>(root)); });
     }
 
     // IRawElementProviderFragmentRoot
@@ -335,7 +334,8 @@ public:
     }
 
     // IRawElementProviderFragment
-    HRESULT STDMETHODCALLTYPE Navigate(NavigateDirection direction, IRawElementProviderFragment** to) noexcept override {
+    HRESULT STDMETHODCALLTYPE Navigate(NavigateDirection direction,
+                                       IRawElementProviderFragment** to) noexcept override {
         return Answer(*state_, to, [&] {
             IRawElementProviderFragment* next = nullptr;
             switch (direction) {
@@ -569,9 +569,9 @@ void ListAutomation::Observe() noexcept {
         }
         if (focusMoved) {
             ItemProvider* item = state_->Item(caret);
-            functions.uiaRaiseAutomationEvent(item != nullptr ? static_cast<IRawElementProviderSimple*>(item)
-                                                              : state_->root,
-                                              uia::kFocusChangedEvent);
+            functions.uiaRaiseAutomationEvent(
+                item != nullptr ? static_cast<IRawElementProviderSimple*>(item) : state_->root,
+                uia::kFocusChangedEvent);
         }
     } catch (...) {
         // No memory for a row's provider: the event is lost, the list is not.

@@ -67,15 +67,15 @@ bool ReaderLibraries::Automation() noexcept {
     if (automation_ == Loaded::NotYet && Apartment()) {
         automationCore_.reset(LoadSystemLibrary(L"uiautomationcore.dll"));
         const HMODULE module = automationCore_.get();
-        automation_ = Find(functions_.uiaReturnRawElementProvider, module, "UiaReturnRawElementProvider") &&
-                              Find(functions_.uiaHostProviderFromHwnd, module, "UiaHostProviderFromHwnd") &&
-                              Find(functions_.uiaRaiseAutomationEvent, module, "UiaRaiseAutomationEvent") &&
-                              Find(functions_.uiaRaisePropertyChangedEvent, module,
-                                   "UiaRaiseAutomationPropertyChangedEvent") &&
-                              Find(functions_.uiaRaiseStructureChangedEvent, module, "UiaRaiseStructureChangedEvent") &&
-                              Find(functions_.uiaClientsAreListening, module, "UiaClientsAreListening")
-                          ? Loaded::Yes
-                          : Loaded::Failed;
+        automation_ =
+            Find(functions_.uiaReturnRawElementProvider, module, "UiaReturnRawElementProvider") &&
+                    Find(functions_.uiaHostProviderFromHwnd, module, "UiaHostProviderFromHwnd") &&
+                    Find(functions_.uiaRaiseAutomationEvent, module, "UiaRaiseAutomationEvent") &&
+                    Find(functions_.uiaRaisePropertyChangedEvent, module, "UiaRaiseAutomationPropertyChangedEvent") &&
+                    Find(functions_.uiaRaiseStructureChangedEvent, module, "UiaRaiseStructureChangedEvent") &&
+                    Find(functions_.uiaClientsAreListening, module, "UiaClientsAreListening")
+                ? Loaded::Yes
+                : Loaded::Failed;
         Find(functions_.uiaDisconnectProvider, module, "UiaDisconnectProvider");
     }
     return automation_ == Loaded::Yes;

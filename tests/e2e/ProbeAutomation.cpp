@@ -26,11 +26,13 @@ struct CacheRequest {
 struct Core {
     HMODULE module = LoadLibraryW(L"uiautomationcore.dll");
     HRESULT(WINAPI* nodeFromHandle)(HWND, Node*) = Find<HRESULT(WINAPI*)(HWND, Node*)>("UiaNodeFromHandle");
-    HRESULT(WINAPI* getPropertyValue)(Node, int, VARIANT*) =
-        Find<HRESULT(WINAPI*)(Node, int, VARIANT*)>("UiaGetPropertyValue");
-    HRESULT(WINAPI* navigate)(Node, int, Condition*, CacheRequest*, SAFEARRAY**, BSTR*) =
-        Find<HRESULT(WINAPI*)(Node, int, Condition*, CacheRequest*, SAFEARRAY**, BSTR*)>("UiaNavigate");
-    HRESULT(WINAPI* nodeFromVariant)(VARIANT*, Node*) = Find<HRESULT(WINAPI*)(VARIANT*, Node*)>("UiaHUiaNodeFromVariant");
+    HRESULT(WINAPI* getPropertyValue)
+    (Node, int, VARIANT*) = Find<HRESULT(WINAPI*)(Node, int, VARIANT*)>("UiaGetPropertyValue");
+    HRESULT(WINAPI* navigate)
+    (Node, int, Condition*, CacheRequest*, SAFEARRAY**,
+     BSTR*) = Find<HRESULT(WINAPI*)(Node, int, Condition*, CacheRequest*, SAFEARRAY**, BSTR*)>("UiaNavigate");
+    HRESULT(WINAPI* nodeFromVariant)
+    (VARIANT*, Node*) = Find<HRESULT(WINAPI*)(VARIANT*, Node*)>("UiaHUiaNodeFromVariant");
     BOOL(WINAPI* nodeRelease)(Node) = Find<BOOL(WINAPI*)(Node)>("UiaNodeRelease");
 
     template <class Function>

@@ -41,8 +41,8 @@
 #include <string>
 #include <vector>
 
-#include "ProbeText.h"
 #include "ProbeAutomation.h"
+#include "ProbeText.h"
 #include "platform/BackgroundBroadcast.h"
 #include "platform/ModuleFunction.h"
 #include "ui/WindowContract.h"
@@ -52,7 +52,6 @@ namespace {
 using namespace probe;
 using tavrelonim::ui::kWindowCaption;
 using tavrelonim::ui::kWindowClass;
-
 
 std::wstring WindowText(HWND window) {
     wchar_t text[512] = {};
@@ -339,7 +338,6 @@ std::string Events(DWORD milliseconds) {
     events.clear();
     return out;
 }
-
 
 // The message boxes on the desktop, with the texts of their controls.
 std::string Dialogs() {

@@ -56,3 +56,21 @@ TEST(ListAccessibility, EveryRowSelectableTheDefaultAloneCheckedAndDescribed) {
     EXPECT_EQ(scrolledAwayDefault.state, kStateSelectable | kStateFocusable | kStateOffscreen | kStateChecked);
     EXPECT_STREQ(scrolledAwayDefault.description, L"Padr\u00e3o");
 }
+
+TEST(ListGeometry, RowsFollowTheTopRowAndTheHitTestNamesAnyRowOfALongList) {
+    const RowGeometry list{{10, 20, 110, 48}, 2, 14, 5};  // rows 2 and 3 show
+    EXPECT_EQ(RowBox(list, 3), (Box{10, 34, 110, 48}));
+    EXPECT_TRUE(RowVisible(list, 2));
+    EXPECT_FALSE(RowVisible(list, 1));
+    EXPECT_FALSE(RowVisible(list, 4));
+    EXPECT_EQ(RowAtPoint(list, 50, 20), 2);
+    EXPECT_EQ(RowAtPoint(list, 50, 47), 3);
+    EXPECT_EQ(RowAtPoint(list, 110, 30), -1);                          // right of the client area
+    EXPECT_EQ(RowAtPoint({{10, 20, 110, 48}, 4, 14, 5}, 50, 40), -1);  // below the last row
+    // Past what a 16-bit index holds.
+    EXPECT_EQ(RowAtPoint({{10, 20, 110, 48}, 70000, 14, 70002}, 50, 35), 70001);
+    // Scrolled just far enough to show the row whole.
+    EXPECT_EQ(TopRowShowing(list, 0), 0);
+    EXPECT_EQ(TopRowShowing(list, 3), 2);
+    EXPECT_EQ(TopRowShowing(list, 4), 3);
+}
