@@ -56,10 +56,15 @@ bool Win32Platform::GetVersionExA(OsVersionInfo& info) {
     OSVERSIONINFOA record{info.dwOSVersionInfoSize, info.dwMajorVersion, info.dwMinorVersion,
                           info.dwBuildNumber,       info.dwPlatformId,   {}};
     std::memcpy(record.szCSDVersion, info.szCSDVersion, sizeof record.szCSDVersion);
+    // Deprecated, but only the platform identifier is wanted, which the query still tells.
 #if defined(_MSC_VER)
-#pragma warning(suppress : 4996)  // only the platform identifier is wanted, which the query still tells
+#pragma warning(push)
+#pragma warning(disable : 4996)
 #endif
     const BOOL succeeded = ::GetVersionExA(&record);
+#if defined(_MSC_VER)
+#pragma warning(pop)
+#endif
     info.dwOSVersionInfoSize = record.dwOSVersionInfoSize;
     info.dwMajorVersion = record.dwMajorVersion;
     info.dwMinorVersion = record.dwMinorVersion;
