@@ -52,29 +52,35 @@ struct Raised {
 };
 Raised raised;
 
+// The system's calls are stdcall on x86: named functions, since a lambda converts to none.
+HRESULT WINAPI NoHost(HWND, IRawElementProviderSimple** host) noexcept {
+    *host = nullptr;
+    return S_OK;
+}
+BOOL WINAPI Listening() noexcept { return raised.listening ? TRUE : FALSE; }
+HRESULT WINAPI RaiseEvent(IRawElementProviderSimple* element, EVENTID id) noexcept {
+    raised.events.emplace_back(element, id);
+    return S_OK;
+}
+HRESULT WINAPI RaisePropertyChange(IRawElementProviderSimple*, PROPERTYID, VARIANT before, VARIANT after) noexcept {
+    raised.statusChanges.emplace_back(before.bstrVal, after.bstrVal);
+    return S_OK;
+}
+HRESULT WINAPI RaiseStructureChange(IRawElementProviderSimple*, int, int*, int) noexcept {
+    ++raised.structureChanges;
+    return S_OK;
+}
+
 ReaderFunctions Functions() {
     ReaderFunctions functions;
     functions.sysAllocString = &::SysAllocString;
     functions.safeArrayCreateVector = &::SafeArrayCreateVector;
     functions.safeArrayPutElement = &::SafeArrayPutElement;
-    functions.uiaHostProviderFromHwnd = [](HWND, IRawElementProviderSimple** host) noexcept -> HRESULT {
-        *host = nullptr;
-        return S_OK;
-    };
-    functions.uiaClientsAreListening = []() noexcept -> BOOL { return raised.listening ? TRUE : FALSE; };
-    functions.uiaRaiseAutomationEvent = [](IRawElementProviderSimple* element, EVENTID id) noexcept -> HRESULT {
-        raised.events.emplace_back(element, id);
-        return S_OK;
-    };
-    functions.uiaRaisePropertyChangedEvent = [](IRawElementProviderSimple*, PROPERTYID, VARIANT before,
-                                                VARIANT after) noexcept -> HRESULT {
-        raised.statusChanges.emplace_back(before.bstrVal, after.bstrVal);
-        return S_OK;
-    };
-    functions.uiaRaiseStructureChangedEvent = [](IRawElementProviderSimple*, int, int*, int) noexcept -> HRESULT {
-        ++raised.structureChanges;
-        return S_OK;
-    };
+    functions.uiaHostProviderFromHwnd = &NoHost;
+    functions.uiaClientsAreListening = &Listening;
+    functions.uiaRaiseAutomationEvent = &RaiseEvent;
+    functions.uiaRaisePropertyChangedEvent = &RaisePropertyChange;
+    functions.uiaRaiseStructureChangedEvent = &RaiseStructureChange;
     return functions;
 }
 
@@ -99,6 +105,12 @@ Interface* As(IUnknown* object, const GUID& id) {
     void* out = nullptr;
     EXPECT_EQ(object->QueryInterface(id, &out), S_OK);
     return static_cast<Interface*>(out);
+}
+
+ListAutomation* serving = nullptr;
+LRESULT CALLBACK ServingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    return message == ListAutomation::kCallMessage ? serving->RunCall()
+                                                   : ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 class ListAutomationTest : public ::testing::Test {
@@ -236,13 +248,9 @@ TEST_F(ListAutomationTest, ListenersHearTheMarkTheSelectionAndTheFocusMoveAndNot
 
 TEST_F(ListAutomationTest, ACallFromAnotherThreadRunsOnTheWindowsAndNoneAnswersOnceTheListIsGone) {
     // The window: a message-only one, which hands the provider's calls to it as the list does.
-    static ListAutomation* serving = nullptr;
     serving = &automation;
     WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept -> LRESULT {
-        return message == ListAutomation::kCallMessage ? serving->RunCall()
-                                                       : ::DefWindowProcW(window, message, wParam, lParam);
-    };
+    windowClass.lpfnWndProc = &ServingProcedure;
     windowClass.lpszClassName = L"TavrelonimTestList";
     ::RegisterClassW(&windowClass);
     list.window =
