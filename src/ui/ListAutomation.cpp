@@ -533,14 +533,15 @@ void ListAutomation::MarkMoved(long fromRow, long toRow) const noexcept {
         if (item == nullptr) {
             continue;
         }
+        // oleaut32 is the reader's to load: never imported, so that a start without one costs none.
         VARIANT before{};
         VARIANT after{};
         if (SUCCEEDED(String(functions, ItemStatusOf(row == fromRow), &before)) &&
             SUCCEEDED(String(functions, ItemStatusOf(row == toRow), &after))) {
             functions.uiaRaisePropertyChangedEvent(item, uia::kItemStatusProperty, before, after);
         }
-        ::VariantClear(&before);
-        ::VariantClear(&after);
+        functions.sysFreeString(before.bstrVal);
+        functions.sysFreeString(after.bstrVal);
     }
 }
 

@@ -38,6 +38,7 @@ bool ReaderLibraries::Apartment() noexcept {
         if (Find(coInitializeEx, com, "CoInitializeEx") && Find(coUninitialize, com, "CoUninitialize") &&
             Find(functions_.coDisconnectObject, com, "CoDisconnectObject") &&
             Find(functions_.sysAllocString, automation, "SysAllocString") &&
+            Find(functions_.sysFreeString, automation, "SysFreeString") &&
             Find(functions_.safeArrayCreateVector, automation, "SafeArrayCreateVector") &&
             Find(functions_.safeArrayPutElement, automation, "SafeArrayPutElement")) {
             // S_FALSE: this thread was in such an apartment already; it is left as balanced as found.

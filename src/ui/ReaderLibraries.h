@@ -19,6 +19,7 @@ namespace tavrelonim::ui {
 // The functions the objects for readers call; tests give them functions of their own.
 struct ReaderFunctions {
     decltype(&::SysAllocString) sysAllocString = nullptr;
+    decltype(&::SysFreeString) sysFreeString = nullptr;
     decltype(&::SafeArrayCreateVector) safeArrayCreateVector = nullptr;
     decltype(&::SafeArrayPutElement) safeArrayPutElement = nullptr;
     decltype(&::CoDisconnectObject) coDisconnectObject = nullptr;

@@ -74,6 +74,7 @@ HRESULT WINAPI RaiseStructureChange(IRawElementProviderSimple*, int, int*, int) 
 ReaderFunctions Functions() {
     ReaderFunctions functions;
     functions.sysAllocString = &::SysAllocString;
+    functions.sysFreeString = &::SysFreeString;
     functions.safeArrayCreateVector = &::SafeArrayCreateVector;
     functions.safeArrayPutElement = &::SafeArrayPutElement;
     functions.uiaHostProviderFromHwnd = &NoHost;
