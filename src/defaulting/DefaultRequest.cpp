@@ -55,9 +55,16 @@ void MarkDefaultByProfile(const DefaultingContext& context, std::uint32_t majorV
     if (majorVersion >= kFirstVersionManagingDefault &&
         MustKeepUserChoice(majorVersion, context.platform.RegGetValueA(platform::kWindowsSectionKey,
                                                                        platform::kLegacyDefaultPrinterMode))) {
-        context.platform.RegSetKeyValueA(platform::kWindowsSectionKey, platform::kLegacyDefaultPrinterMode, 1);
+        if (!context.platform.RegSetKeyValueA(platform::kWindowsSectionKey, platform::kLegacyDefaultPrinterMode, 1)) {
+            // The choice is still made, but Windows may replace it later: the user is told so.
+            context.platform.MessageBoxA(FailedCallMessage("RegSetKeyValue", context.platform.GetLastError()));
+        }
     }
-    WriteDefaultDeviceLine(context.platform, context.list.CurrentText(), std::string(driver), std::string(port));
+    if (!WriteDefaultDeviceLine(context.platform, context.list.CurrentText(), std::string(driver), std::string(port))) {
+        // Nothing changed: no program is told of a change, and the program's printer stays.
+        context.platform.MessageBoxA(FailedCallMessage("WriteProfileString", context.platform.GetLastError()));
+        return;
+    }
     FollowWithApplicationPrinter(context.platform, context.applicationPrinter, context.list.CurrentText());
 }
 
@@ -65,12 +72,15 @@ bool MustKeepUserChoice(std::uint32_t majorVersion, std::optional<std::uint32_t>
     return majorVersion >= kFirstVersionManagingDefault && legacyMode.value_or(0) == 0;
 }
 
-void WriteDefaultDeviceLine(platform::Platform& platform, const std::string& printerName, const std::string& driver,
+bool WriteDefaultDeviceLine(platform::Platform& platform, const std::string& printerName, const std::string& driver,
                             const std::string& port) {
-    platform.WriteProfileStringA("windows", "Device", printerlist::ComposeDeviceLine(printerName, driver, port));
+    if (!platform.WriteProfileStringA("windows", "Device", printerlist::ComposeDeviceLine(printerName, driver, port))) {
+        return false;
+    }
     // Bounded so that a hung window elsewhere on the desktop cannot hang this one.
     platform.SendMessageTimeoutA(platform::kHwndBroadcast, platform::kWmWininichange, 0, "windows",
                                  platform::kSmtoAbortIfHung, kBroadcastTimeoutMilliseconds);
+    return true;
 }
 
 void MarkDefaultBySpooler(const DefaultingContext& context) {
@@ -117,7 +127,7 @@ void MarkDefaultBySpooler(const DefaultingContext& context) {
         FollowWithApplicationPrinter(context.platform, context.applicationPrinter, context.list.CurrentText());
     } else {
         const std::uint32_t lastError = context.platform.GetLastError();
-        context.platform.MessageBoxA(SetPrinterFailedMessage(lastError));
+        context.platform.MessageBoxA(FailedCallMessage("SetPrinter", lastError));
     }
 }
 
@@ -136,8 +146,8 @@ std::optional<std::string> ReadAnsiStringAt(const char* address, std::span<const
     return std::string(address, static_cast<const char*>(nul));
 }
 
-std::string SetPrinterFailedMessage(std::uint32_t lastError) {
-    return "SetPrinter Failed. Error code: " + std::to_string(static_cast<std::int32_t>(lastError));
+std::string FailedCallMessage(std::string_view call, std::uint32_t lastError) {
+    return std::string(call) + " Failed. Error code: " + std::to_string(static_cast<std::int32_t>(lastError));
 }
 
 }  // namespace tavrelonim::defaulting

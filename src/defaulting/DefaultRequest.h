@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "defaulting/ApplicationPrinter.h"
 #include "platform/Platform.h"
@@ -40,8 +41,10 @@ void MarkDefaultByProfile(const DefaultingContext& context, std::uint32_t majorV
 // Whether a request about to write the default must set LegacyDefaultPrinterMode to 1: on
 // Windows 10 and later, while the value is absent or 0 (Windows replaces the default by itself).
 [[nodiscard]] bool MustKeepUserChoice(std::uint32_t majorVersion, std::optional<std::uint32_t> legacyMode) noexcept;
-void WriteDefaultDeviceLine(platform::Platform& platform, const std::string& printerName, const std::string& driver,
-                            const std::string& port);
+// Writes the Device line and, once it is written, tells every top-level window; false when the
+// write failed, and then nobody is told.
+[[nodiscard]] bool WriteDefaultDeviceLine(platform::Platform& platform, const std::string& printerName,
+                                          const std::string& driver, const std::string& port);
 
 // The spooler strategy: sets the default flag in the printer's level-5 attributes.
 void MarkDefaultBySpooler(const DefaultingContext& context);
@@ -51,6 +54,7 @@ void MarkDefaultBySpooler(const DefaultingContext& context);
 // a record cannot be written back without losing what the spooler holds.
 [[nodiscard]] std::optional<std::string> ReadAnsiStringAt(const char* address, std::span<const std::byte> buffer);
 
-[[nodiscard]] std::string SetPrinterFailedMessage(std::uint32_t lastError);
+// What the user is told of a system call that failed: "SetPrinter Failed. Error code: 122".
+[[nodiscard]] std::string FailedCallMessage(std::string_view call, std::uint32_t lastError);
 
 }  // namespace tavrelonim::defaulting

@@ -107,15 +107,19 @@ std::optional<std::uint32_t> UserKeyValueCount(const char* subKey) noexcept {
 }
 
 bool Win32Platform::RegSetKeyValueA(const std::string& subKey, const std::string& valueName, std::uint32_t value) {
+    // The registry answers with its error rather than setting the thread's: set it, so that the
+    // caller reads it as from any other call.
     HKEY opened = nullptr;
-    if (::RegCreateKeyExA(HKEY_CURRENT_USER, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                          nullptr, &opened, nullptr) != ERROR_SUCCESS) {
-        return false;
+    LSTATUS status = ::RegCreateKeyExA(HKEY_CURRENT_USER, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                       KEY_SET_VALUE, nullptr, &opened, nullptr);
+    if (status == ERROR_SUCCESS) {
+        const UniqueRegistryKey key(opened);
+        const DWORD data = value;
+        status = ::RegSetValueExA(key.get(), valueName.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                                  sizeof data);
     }
-    const UniqueRegistryKey key(opened);
-    const DWORD data = value;
-    return ::RegSetValueExA(key.get(), valueName.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
-                            sizeof data) == ERROR_SUCCESS;
+    ::SetLastError(static_cast<DWORD>(status));
+    return status == ERROR_SUCCESS;
 }
 
 int Win32Platform::CompareStringOrdinal(const std::string& first, const std::string& second, bool ignoreCase) {

@@ -58,6 +58,25 @@ TEST_F(DefaultRequest, ProfileStrategyWritesOneDeviceLineThenOneNoticeThenFollow
     EXPECT_EQ(applicationPrinter.DeviceName(), "Escritorio_B");
 }
 
+TEST_F(DefaultRequest, AFailedDeviceWriteIsReportedAndAnnouncesNothing) {
+    platform.profileWriteFails = true;
+    Select(1);
+    Request();
+    EXPECT_THAT(platform.calls, Not(Contains(::testing::StartsWith("SendMessageTimeoutA"))));
+    EXPECT_THAT(platform.calls, Not(Contains("EnumPrinterNames")));
+    EXPECT_EQ(applicationPrinter.DeviceName(), "Escritorio_A");
+    EXPECT_THAT(platform.messageBoxes, ElementsAre("WriteProfileString Failed. Error code: 5"));
+    // On Windows 10 a failed switch-off is told too; the choice itself is still made.
+    platform.profileWriteFails = false;
+    platform.registryWriteFails = true;
+    platform.majorVersion = 10;
+    platform.messageBoxes.clear();
+    Request();
+    EXPECT_THAT(platform.messageBoxes, ElementsAre("RegSetKeyValue Failed. Error code: 5"));
+    EXPECT_EQ(platform.ProfileString("windows", "Device"), "Escritorio_B,wineps.drv,CUPS:Escritorio_B");
+    EXPECT_EQ(applicationPrinter.DeviceName(), "Escritorio_B");
+}
+
 TEST_F(DefaultRequest, EveryPlatformButOneTakesTheProfileStrategy) {
     Select(2);
     for (const std::uint32_t id : {0U, 2U, 3U}) {

@@ -92,6 +92,10 @@ std::uint32_t FakePlatform::GetProfileStringA(const std::string& section, const 
 
 bool FakePlatform::WriteProfileStringA(const std::string& section, const std::string& key, const std::string& value) {
     calls.push_back("WriteProfileStringA " + section + "|" + key + "|" + value);
+    if (profileWriteFails) {
+        lastError_ = profileWriteError;
+        return false;
+    }
     SetProfileString(section, key, value);
     return true;
 }
@@ -114,6 +118,10 @@ std::optional<std::uint32_t> FakePlatform::RegGetValueA(const std::string& subKe
 
 bool FakePlatform::RegSetKeyValueA(const std::string& subKey, const std::string& valueName, std::uint32_t value) {
     calls.push_back("RegSetKeyValueA " + subKey + "|" + valueName + "|" + std::to_string(value));
+    if (registryWriteFails) {
+        lastError_ = registryWriteError;
+        return false;
+    }
     registryDwords[subKey + "\\" + valueName] = value;
     return true;
 }

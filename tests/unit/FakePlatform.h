@@ -26,6 +26,11 @@ public:
     void SetProfileString(const std::string& section, const std::string& key, const std::string& value);
     [[nodiscard]] std::optional<std::string> ProfileString(const std::string& section, const std::string& key) const;
 
+    bool profileWriteFails = false;
+    std::uint32_t profileWriteError = 5;  // access denied
+    bool registryWriteFails = false;
+    std::uint32_t registryWriteError = 5;
+
     std::uint32_t platformId = 2;
     std::uint32_t majorVersion = 4;
     std::map<std::string, std::uint32_t> registryDwords;  // by subkey, a backslash, and value name
