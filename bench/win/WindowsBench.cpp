@@ -27,7 +27,9 @@
 #include "platform/Win32Platform.h"
 #include "printerlist/PrinterListLoading.h"
 #include "printerlist/ProfileText.h"
+#include "ui/InspectAsker.h"
 #include "ui/MainWindow.h"
+#include "ui/PhaseEnds.h"
 #include "ui/WindowContract.h"
 
 namespace {
@@ -169,35 +171,29 @@ bool ListFilled(HWND window, std::size_t expected) {
 
 // When each of the utility's start-up phases ended, in seconds after the process was created
 // (its start on this clock); empty when the window gives no answer.
-std::vector<double> ReadStartupPhases(HWND window, double start) {
-    const UINT inspect = ::RegisterWindowMessageW(tavrelonim::ui::kInspectMessageName);
-    DWORD_PTR atom = 0;
-    if (::SendMessageTimeoutW(window, inspect, static_cast<WPARAM>(tavrelonim::ui::InspectQuery::StartupPhases), 0,
-                              SMTO_ABORTIFHUNG, 5000, &atom) == 0 ||
-        atom == 0) {
-        return {};
-    }
-    wchar_t text[256] = {};
-    ::GlobalGetAtomNameW(static_cast<ATOM>(atom), text, 256);
-    ::GlobalDeleteAtom(static_cast<ATOM>(atom));
-    if (text[0] != L'=') {
-        return {};
-    }
-    wchar_t* at = text + 1;
-    const double frequency = static_cast<double>(std::wcstoll(at, &at, 10));
+std::vector<std::optional<double>> ReadStartupPhases(HWND window, double start) {
+    const std::optional<std::string> answer =
+        tavrelonim::ui::InspectAsker::Ask(window, tavrelonim::ui::InspectQuery::StartupPhases);
+    return answer ? tavrelonim::ui::PhaseEndsFromAnswer(*answer, start, tavrelonim::ui::kStartupPhaseNames.size())
+                  : std::vector<std::optional<double>>{};
+}
+
+// The median of the runs that stamped the phase; none when no run did.
+std::optional<double> MedianOfStamped(const std::vector<std::vector<std::optional<double>>>& runs, std::size_t phase) {
     std::vector<double> ends;
-    while (*at == L'|' && frequency > 0.0) {
-        const long long stamp = std::wcstoll(at + 1, &at, 10);
-        ends.push_back(static_cast<double>(stamp) / frequency - start);
+    for (const auto& run : runs) {
+        if (run[phase]) {
+            ends.push_back(*run[phase]);
+        }
     }
-    return ends.size() == tavrelonim::ui::kStartupPhaseNames.size() ? ends : std::vector<double>{};
+    return ends.empty() ? std::nullopt : std::optional(Median(std::move(ends)));
 }
 
 // Seconds from the process's creation to its window shown and ready; nothing when it never was.
 // With phases given, the utility's own phase ends are added to them.
 std::optional<double> TimeStartUp(const std::wstring& exe, const wchar_t* windowClass,
                                   const std::function<bool(HWND)>& ready,
-                                  std::vector<std::vector<double>>* phases = nullptr) {
+                                  std::vector<std::vector<std::optional<double>>>* phases = nullptr) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -272,8 +268,15 @@ void PrintPhases(const std::vector<AtCount>* medians) {
                     phase == tavrelonim::ui::kBesidePhase
                         ? static_cast<std::size_t>(tavrelonim::ui::StartupPhase::SpoolerLoaded) + 1
                         : phase;
-                const double before = previous > 0 ? at.phaseEnds[previous - 1] : 0.0;
-                std::printf("  %10.1f (%7.1f)", at.phaseEnds[phase] * 1000.0, (at.phaseEnds[phase] - before) * 1000.0);
+                const std::optional<double> before = previous > 0 ? at.phaseEnds[previous - 1] : 0.0;
+                const std::optional<double>& end = at.phaseEnds[phase];
+                if (!end) {
+                    std::printf("  %10s %9s", "missing", "");  // the window never stamped it
+                } else if (!before) {
+                    std::printf("  %10.1f (%7s)", *end * 1000.0, "-");
+                } else {
+                    std::printf("  %10.1f (%7.1f)", *end * 1000.0, (*end - *before) * 1000.0);
+                }
             }
         }
         std::printf("\n");
@@ -298,7 +301,7 @@ void BenchStartUp(const std::wstring& utility, const std::wstring& minimal, cons
         std::size_t printers;
         double utility;
         double platformWork;
-        std::vector<double> phaseEnds;  // median end of each phase
+        std::vector<std::optional<double>> phaseEnds;  // median end of each phase; none where never stamped
         std::pair<double, double> ratioSpread;
     };
     std::vector<AtCount> medians;
@@ -307,7 +310,7 @@ void BenchStartUp(const std::wstring& utility, const std::wstring& minimal, cons
         const std::size_t listed = KeyNames("PrinterPorts").size();
         std::vector<double> utilitySeconds;
         std::vector<double> platformWorkSeconds;
-        std::vector<std::vector<double>> phaseRuns;
+        std::vector<std::vector<std::optional<double>>> phaseRuns;
         const std::array<std::function<void()>, 3> starts{
             [&] {
                 if (const auto seconds = TimeStartUp(minimal, kMinimalClass, Answers)) {
@@ -336,13 +339,9 @@ void BenchStartUp(const std::wstring& utility, const std::wstring& minimal, cons
         const std::string what = "utility, " + std::to_string(listed) + " printers";
         PrintMilliseconds(what.c_str(), utilitySeconds, runs);
         PrintMilliseconds("  minimal window + the platform's work", platformWorkSeconds, runs);
-        std::vector<double> phaseEnds;
+        std::vector<std::optional<double>> phaseEnds;
         for (std::size_t phase = 0; !phaseRuns.empty() && phase < tavrelonim::ui::kStartupPhaseNames.size(); ++phase) {
-            std::vector<double> ends;
-            for (const auto& run : phaseRuns) {
-                ends.push_back(run[phase]);
-            }
-            phaseEnds.push_back(Median(ends));
+            phaseEnds.push_back(MedianOfStamped(phaseRuns, phase));
         }
         const bool timedBoth = !utilitySeconds.empty() && !platformWorkSeconds.empty();
         medians.push_back(

@@ -359,7 +359,7 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             return 0;
         default:
             if (message == inspectMessage_ && inspectMessage_ != 0) {
-                return Inspect(static_cast<InspectQuery>(wParam));
+                return Inspect(static_cast<InspectQuery>(wParam), reinterpret_cast<HWND>(lParam));
             }
             break;
     }
@@ -448,12 +448,12 @@ HWND MainWindow::Control(ControlId id) const noexcept {
     return index < controls_.size() ? controls_[index] : nullptr;
 }
 
-LRESULT MainWindow::Inspect(InspectQuery query) {
-    return AnswerInspect(query,
-                         query == InspectQuery::ApplicationPrinter
-                             ? defaulting::ApplicationPrinterDeviceName(CurrentApplicationPrinter())
-                             : std::string(),
-                         listFont_.get());
+// Asking makes nothing: a program's printer not yet made answers as none.
+LRESULT MainWindow::Inspect(InspectQuery query, HWND asker) {
+    const std::optional<std::string> printer =
+        applicationPrinter_ ? std::optional(defaulting::ApplicationPrinterDeviceName(*applicationPrinter_))
+                            : std::nullopt;
+    return AnswerInspect(window_, query, asker, printer, listFont_.get());
 }
 
 void MainWindow::RefreshDefaultMark() {

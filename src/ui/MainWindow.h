@@ -53,7 +53,7 @@ private:
     void ApplyLayout(int dpi);
     void AdoptRowHeightAndFonts(ControlLayout& layout);
     [[nodiscard]] HWND Control(ControlId id) const noexcept;
-    [[nodiscard]] LRESULT Inspect(InspectQuery query);
+    [[nodiscard]] LRESULT Inspect(InspectQuery query, HWND asker);
     // The program's own current printer, made at its first use at the system's default then.
     defaulting::ApplicationPrinter& CurrentApplicationPrinter();
 

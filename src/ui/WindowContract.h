@@ -26,11 +26,15 @@ inline constexpr std::array<std::pair<ControlId, const char*>, 5> kControlNames{
     {ControlId::Command2, "Command2"},
 }};
 
-// A message the window answers for probes in other processes: wParam names what is asked, the
-// result is a global atom holding "=" and the answer, which the asker reads and deletes.
+// A message the window answers for probes in other processes: wParam names what is asked and
+// lParam is the asker's window, to which the answer goes back before the message returns, as
+// WM_COPYDATA from the utility's window: dwData kInspectAnswerTag, the answer's UTF-8 bytes, any
+// length. The message's result is 1 once the answer is delivered, 0 when there is none. The
+// asking side is ui/InspectAsker.h. Nothing is left behind, whether or not the asker still waits.
 inline constexpr const wchar_t* kInspectMessageName = L"Tavrelonim.Inspect";
+inline constexpr ULONG_PTR kInspectAnswerTag = 0x54415652;  // "TAVR"
 enum class InspectQuery : WPARAM {
-    ApplicationPrinter = 1,  // the program's own current printer
+    ApplicationPrinter = 1,  // the program's own current printer; empty while none is made yet
     ListFont = 2,            // the list's LOGFONT: face|height|weight|italic|underline|strikeout|charset
     StartupPhases = 3,       // the performance counter's frequency, then each phase's count: f|t0|t1|...
 };

@@ -45,6 +45,7 @@
 #include "ProbeText.h"
 #include "platform/BackgroundBroadcast.h"
 #include "platform/ModuleFunction.h"
+#include "ui/InspectAsker.h"
 #include "ui/WindowContract.h"
 
 namespace {
@@ -90,16 +91,7 @@ std::string RectJson(HWND window) {
 }
 
 std::string AskInspect(HWND window, tavrelonim::ui::InspectQuery query) {
-    const UINT message = RegisterWindowMessageW(tavrelonim::ui::kInspectMessageName);
-    DWORD_PTR atom = 0;
-    if (SendMessageTimeoutW(window, message, static_cast<WPARAM>(query), 0, SMTO_ABORTIFHUNG, 5000, &atom) == 0 ||
-        atom == 0) {
-        return "<no answer>";
-    }
-    wchar_t text[256] = {};
-    GlobalGetAtomNameW(static_cast<ATOM>(atom), text, 256);
-    GlobalDeleteAtom(static_cast<ATOM>(atom));
-    return text[0] == L'=' ? Utf8(text + 1) : std::string("<bad answer>");
+    return tavrelonim::ui::InspectAsker::Ask(window, query).value_or("<no answer>");
 }
 
 std::string Ids() {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/ListPresentation.h"
+#include "ui/PhaseEnds.h"
 #include "ui/Twips.h"
 
 using tavrelonim::ui::ClientSizeForDpi;
@@ -73,4 +74,15 @@ TEST(ListGeometry, RowsFollowTheTopRowAndTheHitTestNamesAnyRowOfALongList) {
     EXPECT_EQ(TopRowShowing(list, 0), 0);
     EXPECT_EQ(TopRowShowing(list, 3), 2);
     EXPECT_EQ(TopRowShowing(list, 4), 3);
+}
+
+TEST(StartupPhaseAnswer, AnUnstampedPhaseIsMissingNeverANegativeTime) {
+    const auto ends = PhaseEndsFromAnswer("1000|1500|0|2500", 1.0, 3);
+    ASSERT_EQ(ends.size(), 3U);
+    EXPECT_DOUBLE_EQ(*ends[0], 0.5);
+    EXPECT_FALSE(ends[1].has_value());
+    EXPECT_DOUBLE_EQ(*ends[2], 1.5);
+    EXPECT_TRUE(PhaseEndsFromAnswer("1000|1500|2500", 1.0, 3).empty());  // a phase short
+    EXPECT_TRUE(PhaseEndsFromAnswer("0|1|2|3", 1.0, 3).empty());         // no clock
+    EXPECT_TRUE(PhaseEndsFromAnswer("1000|1x|2|3", 1.0, 3).empty());
 }
