@@ -80,6 +80,7 @@ std::string PrinterReadAhead::Take() {
         worker_.reset();
         // What a worker still running shares is never read.
         if (woken == WAIT_OBJECT_0 && shared_->keyNames) {
+            StampStartupPhase(StartupPhase::KeyNamesFromWorker);
             return std::move(*shared_->keyNames);
         }
     }

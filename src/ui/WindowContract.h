@@ -58,10 +58,13 @@ enum class StartupPhase : std::size_t {
     // Beside the phases above from the spooler's load on: on the read-ahead worker for a long
     // list, otherwise within the list's phase.
     KeyNamesRead,  // PrinterPorts' key names read
+    // Stamped only when the list took the names the read-ahead worker read (a long list): never
+    // where the load read them itself.
+    KeyNamesFromWorker,
 };
-inline constexpr std::array<const char*, 13> kStartupPhaseNames{
-    "entry point", "spooler",     "window class", "system's window", "fonts and layout", "controls", "list filled",
-    "mark found",  "window made", "shown",        "first paint",     "answering",        "key names"};
+inline constexpr std::array<const char*, 14> kStartupPhaseNames{
+    "entry point", "spooler",     "window class", "system's window", "fonts and layout", "controls",    "list filled",
+    "mark found",  "window made", "shown",        "first paint",     "answering",        "key names", "from worker"};
 // The phase from here on runs beside the window's, counted from the spooler's load.
 inline constexpr auto kBesidePhase = static_cast<std::size_t>(StartupPhase::KeyNamesRead);
 

@@ -7,7 +7,7 @@
 //     constants                    the product's bounds that tests judge by (JSON)
 //     layout                       the window, every control, focus, whether it is active, and the
 //                                  list's entries (JSON)
-//     inspect printer|font         what the window answers to its inspect message
+//     inspect printer|font|phases  what the window answers to its inspect message
 //     resolve-font FACE H W TEXT   the face, weight and height GDI really uses for such a font,
 //                                  and the text's width in it (JSON)
 //     profile SECTION KEY          a profile value as the system holds it (JSON; null when absent)
@@ -416,8 +416,12 @@ std::string Answer(const std::vector<std::string>& words) {
         return Ids();
     }
     if (command == "constants") {
+        std::string phases;
+        for (const char* name : tavrelonim::ui::kStartupPhaseNames) {
+            phases += Cat(phases.empty() ? "" : ",", Json(name));
+        }
         return Cat("{\"broadcast_finish_ms\":", Num(tavrelonim::platform::BackgroundBroadcast::kFinishMilliseconds),
-                   "}");
+                   ",\"phases\":[", phases, "]}");
     }
     if (command == "layout") {
         return Layout();
@@ -426,8 +430,9 @@ std::string Answer(const std::vector<std::string>& words) {
         HWND window = FindUtility(5000);
         return window == nullptr
                    ? "<no window>"
-                   : AskInspect(window, argument(1) == "font" ? tavrelonim::ui::InspectQuery::ListFont
-                                                              : tavrelonim::ui::InspectQuery::ApplicationPrinter);
+                   : AskInspect(window, argument(1) == "font"     ? tavrelonim::ui::InspectQuery::ListFont
+                                        : argument(1) == "phases" ? tavrelonim::ui::InspectQuery::StartupPhases
+                                                                  : tavrelonim::ui::InspectQuery::ApplicationPrinter);
     }
     if (command == "resolve-font") {
         return ResolveFont(argument(1), std::atoi(argument(2).c_str()), std::atoi(argument(3).c_str()), argument(4));

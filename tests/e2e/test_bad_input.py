@@ -103,6 +103,11 @@ class BadInputTest(e2e.UtilityTest):
             self.assertTrue('Nova_D' in layout['entries'], "the print server's new printer is not listed")
             self.assert_section_order(layout['entries'])
             self.assertTrue(set(many) <= set(layout['entries']))
+            # The names came from the read-ahead worker, not from a read of the load's own.
+            # The answer is the clock's frequency, then a stamp a phase (0: not stamped).
+            stamps = self.probe('inspect', 'phases').split('|')[1:]
+            names = json.loads(self.probe('constants'))['phases']
+            self.assertNotEqual(stamps[names.index('from worker')], '0', 'the read-ahead worker gave no names')
         finally:
             self.kill_all()
             winenv.set_cups_printer(self.state['cups_server'], 'Nova_D', present=False)

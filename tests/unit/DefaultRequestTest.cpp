@@ -182,9 +182,8 @@ TEST(DefaultPrinterMark, MarksTheFirstEntryNamingTheDefaultWhateverItsCase) {
     }
 }
 
-TEST(DefaultPrinterMark, ComparesOrdinallyWhateverTheUsersLocale) {
-    // Under Turkish rules the dotted and dotless i make "I" and "i" two letters; printer names
-    // are compared code unit by code unit, so the pair still marks.
+TEST(DefaultPrinterMark, MarksANameThatDiffersOnlyInLetterCase) {
+    // The comparison itself, code unit by code unit whatever the locale, is the binding's.
     FakePlatform platform;
     FakeList list;
     list.AddItem("impressora");
