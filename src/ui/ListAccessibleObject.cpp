@@ -290,7 +290,7 @@ private:
     }
     template <class Work>
     HRESULT Act(Work&& work) noexcept {
-        return list_ == nullptr ? RPC_E_DISCONNECTED : ComAnswer(work);
+        return list_ == nullptr ? CO_E_OBJNOTCONNECTED : ComAnswer(work);
     }
 
     HRESULT Text(const std::wstring& text, BSTR* out) const noexcept {

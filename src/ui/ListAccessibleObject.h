@@ -1,6 +1,7 @@
 // The printer list's Active Accessibility object: the list itself (child 0) and one simple child
 // per row (child row + 1), read from the list as the window has it. Served from the window's
-// thread only; once detached, every call answers RPC_E_DISCONNECTED.
+// thread only; once detached, every call answers CO_E_OBJNOTCONNECTED. (A client in another
+// process is cut off before that, at its proxy: COM answers it, and never reaches the object.)
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN

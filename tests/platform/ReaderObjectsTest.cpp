@@ -336,7 +336,7 @@ TEST(ListAccessibleTest, SelectionFlagsOfASingleSelectionListAndTheListsOwnPlace
     ASSERT_EQ(object->accHitTest(150, 215, &hit), S_OK);
     EXPECT_EQ(hit.lVal, 70002);
     object->Detach();
-    EXPECT_EQ(object->accSelect(SELFLAG_TAKEFOCUS, Child(1)), RPC_E_DISCONNECTED);
+    EXPECT_EQ(object->accSelect(SELFLAG_TAKEFOCUS, Child(1)), CO_E_OBJNOTCONNECTED);  // the object's own guard
     object->Release();
 }
 
