@@ -223,10 +223,13 @@ using tavrelonim::platform::BroadcastArguments;
 // What the fake senders saw; read once the worker has said it is idle or has gone.
 std::vector<std::string> sentTexts;
 HANDLE sending = nullptr;  // set as each broadcast starts going round
+HANDLE released = nullptr;  // until set, a broadcast stays out
 
-void RecordSlowly(const BroadcastArguments& arguments) noexcept {
+// A broadcast that stays out until the test lets it go: what the test sends meanwhile is sent
+// while one is out, however fast or slow the machine.
+void RecordOnceReleased(const BroadcastArguments& arguments) noexcept {
     ::SetEvent(sending);
-    ::Sleep(200);
+    ::WaitForSingleObject(released, INFINITE);
     sentTexts.push_back(arguments.text);
 }
 
@@ -239,12 +242,15 @@ TEST(BackgroundBroadcastTest, OneOutOneDueCarryingTheLatestArguments) {
     sentTexts.clear();
     const tavrelonim::platform::UniqueHandle started(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
     sending = started.get();
-    BackgroundBroadcast broadcast(&RecordSlowly);
+    const tavrelonim::platform::UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    released = release.get();
+    BackgroundBroadcast broadcast(&RecordOnceReleased);
     ASSERT_TRUE(broadcast.Send(WM_WININICHANGE, 0, "first", SMTO_ABORTIFHUNG, 3000));
     ASSERT_EQ(::WaitForSingleObject(sending, 5000), WAIT_OBJECT_0);
     for (const char* text : {"second", "third"}) {  // while the first is out: one more, the latest
         ASSERT_TRUE(broadcast.Send(WM_WININICHANGE, 0, text, SMTO_ABORTIFHUNG, 3000));
     }
+    ::SetEvent(released);
     ASSERT_TRUE(broadcast.Finish(5000));
     EXPECT_THAT(sentTexts, ::testing::ElementsAre("first", "third"));
 }
