@@ -301,12 +301,16 @@ TEST_F(DefaultRequest, SpoolerStrategyEndsSilentlyOnEveryOtherFailure) {
         EXPECT_THAT(platform.calls, Not(Contains(::testing::StartsWith("SetPrinterA"))));
         EXPECT_THAT(platform.openHandles, IsEmpty());
         platform.openFails = platform.secondInformationCallFails = platform.stringsPointOutsideBuffer = false;
-        platform.portUnterminated = false;
+        platform.portUnterminated = platform.acceptsAnyBuffer = false;
         platform.reportedNeeded.reset();
     };
     runWith([this] { platform.openFails = true; });
     runWith([this] { platform.secondInformationCallFails = true; });
     runWith([this] { platform.reportedNeeded = 12; });  // smaller than the record
+    runWith([this] {  // ... and a driver that then fills just that much: never read past it
+        platform.reportedNeeded = 12;
+        platform.acceptsAnyBuffer = true;
+    });
     runWith([this] { platform.reportedNeeded = 0; });
     runWith([this] { platform.reportedNeeded = 0xFFFFFFF0; });  // not a printer record
     runWith([this] { platform.stringsPointOutsideBuffer = true; });

@@ -40,6 +40,7 @@ public:
     bool openFails = false;
     bool secondInformationCallFails = false;
     std::optional<std::uint32_t> reportedNeeded;  // what the sizing call reports instead of the truth
+    bool acceptsAnyBuffer = false;                // the second call fills a short buffer and succeeds
     bool stringsPointOutsideBuffer = false;
     bool portUnterminated = false;  // the port runs to the buffer's end with no NUL
     bool setPrinterFails = false;
