@@ -222,7 +222,7 @@ using tavrelonim::platform::BroadcastArguments;
 
 // What the fake senders saw; read once the worker has said it is idle or has gone.
 std::vector<std::string> sentTexts;
-HANDLE sending = nullptr;  // set as each broadcast starts going round
+HANDLE sending = nullptr;   // set as each broadcast starts going round
 HANDLE released = nullptr;  // until set, a broadcast stays out
 
 // A broadcast that stays out until the test lets it go: what the test sends meanwhile is sent

@@ -1,0 +1,93 @@
+// A printer list of the tests' own for the objects that serve screen readers, and the system
+// functions they are given, recording what the automation core would be told.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/AccessibleList.h"
+#include "ui/ReaderLibraries.h"
+
+namespace readers {
+
+using namespace tavrelonim::ui;
+
+class FakeList final : public AccessibleList {
+public:
+    HWND window = nullptr;
+    std::vector<std::wstring> names{L"Escritorio_A", L"Escritorio_B", L"Sala_C"};
+    RowGeometry geometry{{100, 200, 300, 228}, 0, 14, 3};  // two rows show at a time
+    long selected = -1;
+    long caret = 0;
+    bool focused = false;
+    long defaultRow = 1;
+    std::vector<std::string> actions;  // what readers asked the list to do, in order
+    DWORD lastThread = 0;
+
+    [[nodiscard]] HWND Window() const noexcept override { return window; }
+    [[nodiscard]] HWND Label() const noexcept override { return nullptr; }
+    [[nodiscard]] std::wstring Name() const override { return L"Lista das quimberatos"; }
+    [[nodiscard]] std::wstring RowName(long row) const override {
+        const_cast<FakeList*>(this)->lastThread = ::GetCurrentThreadId();
+        return names.at(static_cast<std::size_t>(row));
+    }
+    [[nodiscard]] RowGeometry Geometry() const noexcept override { return geometry; }
+    [[nodiscard]] long SelectedRow() const noexcept override { return selected; }
+    [[nodiscard]] long CaretRow() const noexcept override { return caret; }
+    [[nodiscard]] bool HasFocus() const noexcept override { return focused; }
+    [[nodiscard]] long DefaultRow() const noexcept override { return defaultRow; }
+    void Choose(long row) noexcept override { actions.push_back("choose " + std::to_string(row)); }
+    void Focus(long row) noexcept override { actions.push_back("focus " + std::to_string(row)); }
+    void ScrollIntoView(long row) noexcept override { actions.push_back("scroll " + std::to_string(row)); }
+};
+
+// What the automation core was told, through the functions the provider is given.
+struct Raised {
+    std::vector<std::pair<IRawElementProviderSimple*, EVENTID>> events;
+    std::vector<std::pair<std::wstring, std::wstring>> statusChanges;  // before, after
+    int structureChanges = 0;
+    bool listening = true;
+};
+inline Raised raised;
+
+// The system's calls are stdcall on x86: named functions, since a lambda converts to none.
+inline HRESULT WINAPI NoHost(HWND, IRawElementProviderSimple** host) noexcept {
+    *host = nullptr;
+    return S_OK;
+}
+inline BOOL WINAPI Listening() noexcept { return raised.listening ? TRUE : FALSE; }
+inline HRESULT WINAPI RaiseEvent(IRawElementProviderSimple* element, EVENTID id) noexcept {
+    raised.events.emplace_back(element, id);
+    return S_OK;
+}
+inline HRESULT WINAPI RaisePropertyChange(IRawElementProviderSimple*, PROPERTYID, VARIANT before,
+                                          VARIANT after) noexcept {
+    raised.statusChanges.emplace_back(before.bstrVal, after.bstrVal);
+    return S_OK;
+}
+inline HRESULT WINAPI RaiseStructureChange(IRawElementProviderSimple*, int, int*, int) noexcept {
+    ++raised.structureChanges;
+    return S_OK;
+}
+
+inline ReaderFunctions Functions() {
+    ReaderFunctions functions;
+    functions.sysAllocString = &::SysAllocString;
+    functions.sysFreeString = &::SysFreeString;
+    functions.safeArrayCreateVector = &::SafeArrayCreateVector;
+    functions.safeArrayPutElement = &::SafeArrayPutElement;
+    functions.uiaHostProviderFromHwnd = &NoHost;
+    functions.uiaClientsAreListening = &Listening;
+    functions.uiaRaiseAutomationEvent = &RaiseEvent;
+    functions.uiaRaisePropertyChangedEvent = &RaisePropertyChange;
+    functions.uiaRaiseStructureChangedEvent = &RaiseStructureChange;
+    return functions;
+}
+
+}  // namespace readers
