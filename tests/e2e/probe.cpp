@@ -45,8 +45,8 @@
 #include "ProbeText.h"
 #include "platform/BackgroundBroadcast.h"
 #include "platform/ModuleFunction.h"
-#include "ui/InspectAsker.h"
-#include "ui/WindowContract.h"
+#include "ui/contract/InspectAsker.h"
+#include "ui/contract/WindowContract.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "ui/AccessibleList.h"
-#include "ui/ReaderLibraries.h"
+#include "ui/accessibility/AccessibleList.h"
+#include "ui/accessibility/ReaderLibraries.h"
 
 namespace readers {
 

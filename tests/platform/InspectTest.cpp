@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "ui/InspectAsker.h"
-#include "ui/InspectHook.h"
+#include "ui/contract/InspectAsker.h"
+#include "ui/contract/InspectHook.h"
 
 using namespace tavrelonim::ui;
 

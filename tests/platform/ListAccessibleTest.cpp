@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "FakeReaderList.h"
-#include "ui/ListAccessible.h"
-#include "ui/ListAccessibleObject.h"
+#include "ui/accessibility/ComObject.h"
+#include "ui/accessibility/ListAccessible.h"
+#include "ui/accessibility/ListAccessibleObject.h"
 
 using namespace tavrelonim::ui;
 using readers::FakeList;
@@ -86,19 +87,10 @@ namespace {
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 #endif
 // Only navigation answers; the rest of the system's object is not asked for here.
-struct WindowObjectFake final : IAccessible {
+struct WindowObjectFake final : WithoutTypeInfo<IAccessible> {
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void**) noexcept override { return E_NOINTERFACE; }
     ULONG STDMETHODCALLTYPE AddRef() noexcept override { return 2; }
     ULONG STDMETHODCALLTYPE Release() noexcept override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) noexcept override {
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch**) noexcept override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long*) noexcept override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT, IDispatch**) noexcept override { return E_NOTIMPL; }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "FakeReaderList.h"
-#include "ui/ListAutomation.h"
+#include "ui/accessibility/ListAutomation.h"
 
 using namespace tavrelonim::ui;
 using readers::FakeList;

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "ui/ListPresentation.h"
-#include "ui/PhaseEnds.h"
-#include "ui/Twips.h"
+#include "ui/contract/PhaseEnds.h"
+#include "ui/layout/Twips.h"
+#include "ui/list/ListPresentation.h"
 
 using tavrelonim::ui::ClientSizeForDpi;
 using tavrelonim::ui::PixelSize;

@@ -1,0 +1,74 @@
+#include "ui/accessibility/AutomationProviders.h"
+
+namespace tavrelonim::ui {
+
+ItemProvider* AutomationState::Item(long row) {
+    if (list == nullptr || row < 0 || row >= list->Rows()) {
+        return nullptr;
+    }
+    if (items.size() <= static_cast<std::size_t>(row)) {
+        items.resize(static_cast<std::size_t>(row) + 1, nullptr);
+    }
+    ItemProvider*& item = items[static_cast<std::size_t>(row)];
+    if (item == nullptr) {
+        item = std::make_unique<ItemProvider>(shared_from_this(), row).release();
+    }
+    return item;
+}
+
+HRESULT RootProvider::Navigate(NavigateDirection direction, IRawElementProviderFragment** to) noexcept {
+    return Answer(*state_, to, [&] {
+        IRawElementProviderFragment* next = nullptr;
+        if (direction == NavigateDirection_FirstChild) {
+            next = state_->Item(0);
+        } else if (direction == NavigateDirection_LastChild) {
+            next = state_->Item(state_->list->Rows() - 1);
+        }  // the list's parent and siblings are its host window's to tell
+        return next != nullptr ? HandOut<IRawElementProviderFragment>(next, reinterpret_cast<void**>(to)) : S_OK;
+    });
+}
+
+HRESULT RootProvider::ElementProviderFromPoint(double x, double y, IRawElementProviderFragment** found) noexcept {
+    return Answer(*state_, found, [&] {
+        const RowGeometry geometry = state_->list->Geometry();
+        const long row = RowAtPoint(geometry, static_cast<long>(x), static_cast<long>(y));
+        IRawElementProviderFragment* element = state_->Item(row);
+        if (element == nullptr && BoxContains(geometry.client, static_cast<long>(x), static_cast<long>(y))) {
+            element = this;  // inside the list, below its last row
+        }
+        return element != nullptr ? HandOut<IRawElementProviderFragment>(element, reinterpret_cast<void**>(found))
+                                  : S_OK;
+    });
+}
+
+HRESULT RootProvider::GetFocus(IRawElementProviderFragment** focused) noexcept {
+    return Answer(*state_, focused, [&] {
+        const AccessibleList& list = *state_->list;
+        ItemProvider* item = list.HasFocus() ? state_->Item(list.CaretRow()) : nullptr;
+        return item != nullptr ? HandOut<IRawElementProviderFragment>(item, reinterpret_cast<void**>(focused)) : S_OK;
+    });
+}
+
+HRESULT RootProvider::GetSelection(SAFEARRAY** selection) noexcept {
+    return Answer(*state_, selection, [&] {
+        ItemProvider* selected = state_->Item(state_->list->SelectedRow());
+        const ReaderFunctions& functions = *state_->functions;
+        SAFEARRAY* array = functions.safeArrayCreateVector(VT_UNKNOWN, 0, selected != nullptr ? 1 : 0);
+        if (array == nullptr) {
+            return E_OUTOFMEMORY;
+        }
+        if (selected != nullptr) {
+            LONG index = 0;
+            functions.safeArrayPutElement(array, &index, static_cast<IRawElementProviderSimple*>(selected));
+        }
+        *selection = array;
+        return S_OK;
+    });
+}
+
+ListAutomation::ListAutomation(AccessibleList& list, const ReaderFunctions& functions)
+    : state_(std::make_shared<AutomationState>(list, functions)) {}
+
+ListAutomation::~ListAutomation() { Detach(); }
+
+}  // namespace tavrelonim::ui
