@@ -23,11 +23,17 @@ def cups_has_printers():
     return result.returncode == 0 and 'printer ' in result.stdout
 
 
-def main():
+# The window opens at the virtual desktop's top left; at 96 DPI its frame is this large.
+WINDOW_ON_DESKTOP = '628x330+0+0'
+
+
+def main(argv):
+    """With --screenshot FILE, runs on a virtual display and saves the window alone to FILE."""
+    wanted = Path(argv[argv.index('--screenshot') + 1]).resolve() if '--screenshot' in argv else None
     STATE.mkdir(parents=True, exist_ok=True)
     started = []
     display = os.environ.get('DISPLAY', '')
-    headless = not display_works(display)
+    headless = wanted is not None or not display_works(display)
     if headless:
         display, pid = winenv.start_display(STATE / 'xvfb.log')
         started.append(pid)
@@ -45,10 +51,11 @@ def main():
         if headless:
             process = wine.start(EXE)
             time.sleep(8)
-            shot = STATE / 'screenshot.png'
-            subprocess.run(['import', '-window', 'root', '-crop', winenv.DESKTOP_SIZE + '+0+0', str(shot)],
+            shot = wanted or STATE / 'screenshot.png'
+            crop = WINDOW_ON_DESKTOP if wanted else winenv.DESKTOP_SIZE + '+0+0'
+            subprocess.run(['import', '-window', 'root', '-crop', crop, '+repage', str(shot)],
                            env=dict(os.environ, DISPLAY=display), check=True)
-            print(f'no display: ran on a virtual one; screenshot saved to {shot}')
+            print(f'ran on a virtual display; screenshot saved to {shot}')
             process.terminate()
             wine.kill_all()
             return 0
@@ -59,4 +66,4 @@ def main():
 
 
 if __name__ == '__main__':
-    sys.exit(main())
+    sys.exit(main(sys.argv[1:]))

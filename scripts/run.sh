@@ -2,7 +2,8 @@
 # Builds the Windows x64 program and runs it under Wine. On a machine with a display it opens
 # there; with none it uses a virtual display and saves a screenshot. When no CUPS server with
 # printers is reachable, a private one with three sample printers is started, so the list is
-# never empty.
+# never empty. With --screenshot FILE it runs on a virtual display and saves the window to FILE
+# (docs/window.png is made so).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes src/ui/app.ico: a printer drawn in 16 colours, at 16x16 and 32x32."""
+"""Writes src/ui/window/app.ico: a printer drawn in 16 colours, at 16x16 and 32x32."""
 import struct
 import sys
 from pathlib import Path
@@ -64,4 +64,4 @@ def main(out):
 
 
 if __name__ == '__main__':
-    main(sys.argv[1] if len(sys.argv) > 1 else str(Path(__file__).resolve().parent.parent / 'src/ui/app.ico'))
+    main(sys.argv[1] if len(sys.argv) > 1 else str(Path(__file__).resolve().parent.parent / 'src/ui/window/app.ico'))
