@@ -1,14 +1,20 @@
 # Run by CPack's External generator once the installed files are staged: wixl turns them into
-# the .msi, which CPack then places beside the zip.
+# the .msi, which CPack then places beside the zip. wixl draws a package code and stamps the time
+# it ran; the release step replaces both with what the content gives, and signs the package when
+# a certificate is given.
 set(stage ${CPACK_TEMPORARY_DIRECTORY})
 set(msi ${CPACK_TOPLEVEL_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}.msi)
-execute_process(
-  COMMAND ${CPACK_TAVRELONIM_WIXL} --arch ${CPACK_TAVRELONIM_MSI_ARCH} --output ${msi} ${CPACK_TAVRELONIM_WXS}
-  # wixl finds the package's files relative to where it runs.
-  WORKING_DIRECTORY ${stage}
-  RESULT_VARIABLE failed
-  ERROR_VARIABLE errors)
-if(failed)
-  message(FATAL_ERROR "wixl could not build ${msi}: ${errors}")
-endif()
+set(content "${CPACK_PACKAGE_FILE_NAME}")
+foreach(file IN ITEMS ${CPACK_TAVRELONIM_WXS} ${stage}/tavrelonim.exe ${stage}/README.md ${stage}/LICENSE)
+  file(SHA256 ${file} digest)
+  string(APPEND content " ${digest}")
+endforeach()
+list(GET CPACK_TAVRELONIM_SOURCE_GUIDS 1 upgrade_code)
+string(UUID package_code NAMESPACE ${upgrade_code} NAME "package ${content}" TYPE SHA1 UPPER)
+# wixl finds the package's files relative to where it runs.
+execute_process(COMMAND ${CPACK_TAVRELONIM_PYTHON} ${CPACK_TAVRELONIM_RELEASE} msi ${CPACK_TAVRELONIM_WIXL}
+                        ${CPACK_TAVRELONIM_MSI_ARCH} ${CPACK_TAVRELONIM_WXS} ${stage} ${msi} ${package_code}
+                        ${CPACK_TAVRELONIM_EPOCH} ${CPACK_TAVRELONIM_SOURCE_GUIDS}
+                COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND ${CPACK_TAVRELONIM_PYTHON} ${CPACK_TAVRELONIM_RELEASE} sign ${msi} COMMAND_ERROR_IS_FATAL ANY)
 set(CPACK_EXTERNAL_BUILT_PACKAGES ${msi})
