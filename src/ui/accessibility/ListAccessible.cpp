@@ -1,16 +1,11 @@
 #include "ui/accessibility/ListAccessible.h"
 
+#include "ui/accessibility/ComObject.h"
 #include "ui/accessibility/ListAccessibleObject.h"
 #include "ui/accessibility/ListAutomation.h"
 #include "ui/accessibility/ReaderLibraries.h"
 
 namespace tavrelonim::ui {
-
-namespace {
-
-constexpr GUID kIidIAccessible{0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
-
-}  // namespace
 
 ListAccessibility::ListAccessibility(HWND list, HWND label, const int& markedRow) noexcept
     : list_(list, label, markedRow) {}

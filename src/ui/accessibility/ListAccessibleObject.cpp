@@ -14,10 +14,6 @@ static_assert(kStateFocusable == STATE_SYSTEM_FOCUSABLE && kStateSelectable == S
 
 namespace {
 
-// Spelled out: an import library's GUID symbols can resolve to a thunk in a static MinGW link.
-constexpr GUID kIidIDispatch{0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr GUID kIidIAccessible{0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
-
 // The default action's name is Command1's, as the user reads it: without the access-key mark.
 std::wstring DefaultActionName() {
     for (const ControlEntry& entry : kControls) {
