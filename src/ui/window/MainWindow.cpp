@@ -2,16 +2,10 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <exception>
-#include <stdexcept>
 #include <string>
 
 #include "defaulting/DefaultPrinterMark.h"
-#include "defaulting/DefaultRequest.h"
-#include "printerlist/PrinterListLoading.h"
-#include "printerlist/ProfileText.h"
-#include "ui/contract/InspectHook.h"
 #include "ui/contract/StartupPhases.h"
 #include "ui/layout/Dpi.h"
 #include "ui/list/ListRowDrawing.h"
