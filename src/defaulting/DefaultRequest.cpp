@@ -45,45 +45,59 @@ void MarkDefaultByProfile(const DefaultingContext& context, std::uint32_t majorV
     if (context.list.SelectedIndex() <= -1) {
         return;
     }
-    const std::string value = printerlist::ReadWholeProfileString(
-        context.platform, "PrinterPorts", context.list.CurrentText(), printerlist::kValueBufferSize);
+    // Read once: a message box runs a message loop in which the selection may move, and one
+    // request must write, announce and follow one printer.
+    const std::string printerName = context.list.CurrentText();
+    const std::string value = printerlist::ReadWholeProfileString(context.platform, "PrinterPorts", printerName,
+                                                                  printerlist::kValueBufferSize);
     const auto [driver, port] = printerlist::SplitDriverAndPort(value);
     if (port.empty() || driver.empty()) {
         return;
     }
-    // Before the write, so that the notice announces both; older systems are not asked at all.
-    if (majorVersion >= kFirstVersionManagingDefault &&
-        MustKeepUserChoice(majorVersion, context.platform.RegGetValueA(platform::kWindowsSectionKey,
-                                                                       platform::kLegacyDefaultPrinterMode))) {
-        if (!context.platform.RegSetKeyValueA(platform::kWindowsSectionKey, platform::kLegacyDefaultPrinterMode, 1)) {
-            // The choice is still made, but Windows may replace it later: the user is told so.
-            context.platform.MessageBoxA(FailedCallMessage("RegSetKeyValue", context.platform.GetLastError()));
-        }
+    const DeviceLineOutcome outcome =
+        WriteDefaultDeviceLine(context.platform, printerName, std::string(driver), std::string(port), majorVersion);
+    if (outcome.written) {
+        FollowWithApplicationPrinter(context.platform, context.applicationPrinter, printerName);
     }
-    if (!WriteDefaultDeviceLine(context.platform, context.list.CurrentText(), std::string(driver), std::string(port))) {
-        // Nothing changed: no program is told of a change, and the program's printer stays.
-        context.platform.MessageBoxA(FailedCallMessage("WriteProfileString", context.platform.GetLastError()));
-        return;
+    if (outcome.failure) {
+        // Told once the request's state is settled: the box runs a message loop.
+        context.platform.MessageBoxA(*outcome.failure);
     }
-    FollowWithApplicationPrinter(context.platform, context.applicationPrinter, context.list.CurrentText());
 }
 
 bool MustKeepUserChoice(std::uint32_t majorVersion, std::optional<std::uint32_t> legacyMode) noexcept {
     return majorVersion >= kFirstVersionManagingDefault && legacyMode.value_or(0) == 0;
 }
 
-bool WriteDefaultDeviceLine(platform::Platform& platform, const std::string& printerName, const std::string& driver,
-                            const std::string& port) {
+DeviceLineOutcome WriteDefaultDeviceLine(platform::Platform& platform, const std::string& printerName,
+                                         const std::string& driver, const std::string& port,
+                                         std::uint32_t majorVersion) {
     if (!platform.WriteProfileStringA("windows", "Device", printerlist::ComposeDeviceLine(printerName, driver, port))) {
-        return false;
+        // Nothing changed: no program is told of a change, and the user's settings stay.
+        return {false, FailedCallMessage("WriteProfileString", platform.GetLastError())};
     }
+    DeviceLineOutcome outcome{true, std::nullopt};
+    // Only once the line is written, so that a failed write leaves the user's setting as it was;
+    // before the notice, so that the notice announces both. Older systems are not asked at all.
+    if (majorVersion >= kFirstVersionManagingDefault &&
+        MustKeepUserChoice(majorVersion,
+                           platform.RegGetValueA(platform::kWindowsSectionKey, platform::kLegacyDefaultPrinterMode)) &&
+        !platform.RegSetKeyValueA(platform::kWindowsSectionKey, platform::kLegacyDefaultPrinterMode, 1)) {
+        // The choice is still made, but Windows may replace it later: the user is told so.
+        outcome.failure = FailedCallMessage("RegSetKeyValue", platform.GetLastError());
+    }
+    AnnounceWindowsSectionChanged(platform);
+    return outcome;
+}
+
+void AnnounceWindowsSectionChanged(platform::Platform& platform) {
     // Bounded so that a hung window elsewhere on the desktop cannot hang this one.
     platform.SendMessageTimeoutA(platform::kHwndBroadcast, platform::kWmWininichange, 0, "windows",
                                  platform::kSmtoAbortIfHung, kBroadcastTimeoutMilliseconds);
-    return true;
 }
 
 void MarkDefaultBySpooler(const DefaultingContext& context) {
+    // Read once, for the same reason as the profile strategy's.
     const std::string printerName = context.list.EntryAt(context.list.SelectedIndex());
     if (printerName.empty()) {
         return;
@@ -124,7 +138,7 @@ void MarkDefaultBySpooler(const DefaultingContext& context) {
         info.TransmissionRetryTimeout,
     };
     if (context.platform.SetPrinterA(printer.get(), 5, record, 0)) {
-        FollowWithApplicationPrinter(context.platform, context.applicationPrinter, context.list.CurrentText());
+        FollowWithApplicationPrinter(context.platform, context.applicationPrinter, printerName);
     } else {
         const std::uint32_t lastError = context.platform.GetLastError();
         context.platform.MessageBoxA(FailedCallMessage("SetPrinter", lastError));

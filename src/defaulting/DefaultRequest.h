@@ -35,16 +35,28 @@ void MakeSelectedPrinterDefault(const DefaultingContext& context);
 
 // The profile strategy: rewrites windows/Device from the printer's PrinterPorts entry and tells
 // every top-level window that the windows section changed. On a system of majorVersion 10 or
-// later it first turns off Windows' own management of the default, so that the choice lasts.
+// later, once the line is written and before the notice, it also turns off Windows' own
+// management of the default, so that the choice lasts. The printer's name is read from the list
+// once; a failure is told only after everything else the request does is done.
 void MarkDefaultByProfile(const DefaultingContext& context, std::uint32_t majorVersion);
 
 // Whether a request about to write the default must set LegacyDefaultPrinterMode to 1: on
 // Windows 10 and later, while the value is absent or 0 (Windows replaces the default by itself).
 [[nodiscard]] bool MustKeepUserChoice(std::uint32_t majorVersion, std::optional<std::uint32_t> legacyMode) noexcept;
-// Writes the Device line and, once it is written, tells every top-level window; false when the
-// write failed, and then nobody is told.
-[[nodiscard]] bool WriteDefaultDeviceLine(platform::Platform& platform, const std::string& printerName,
-                                          const std::string& driver, const std::string& port);
+// What writing the Device line came to: whether it is written (and every window told), and
+// what the user must be told once the request is done.
+struct DeviceLineOutcome {
+    bool written = false;
+    std::optional<std::string> failure;
+};
+// Writes the Device line; once it is written, turns off Windows' own management where
+// MustKeepUserChoice says so, then tells every top-level window. A failed write changes nothing
+// and tells nobody.
+[[nodiscard]] DeviceLineOutcome WriteDefaultDeviceLine(platform::Platform& platform, const std::string& printerName,
+                                                       const std::string& driver, const std::string& port,
+                                                       std::uint32_t majorVersion);
+// Tells every top-level window that the windows section changed, waiting a bounded time on each.
+void AnnounceWindowsSectionChanged(platform::Platform& platform);
 
 // The spooler strategy: sets the default flag in the printer's level-5 attributes.
 void MarkDefaultBySpooler(const DefaultingContext& context);

@@ -58,23 +58,32 @@ TEST_F(DefaultRequest, ProfileStrategyWritesOneDeviceLineThenOneNoticeThenFollow
     EXPECT_EQ(applicationPrinter.DeviceName(), "Escritorio_B");
 }
 
-TEST_F(DefaultRequest, AFailedDeviceWriteIsReportedAndAnnouncesNothing) {
+TEST_F(DefaultRequest, AFailedDeviceWriteIsReportedAndChangesNothingElse) {
     platform.profileWriteFails = true;
+    platform.majorVersion = 10;  // where the request would also turn off Windows' own management
     Select(1);
     Request();
     EXPECT_THAT(platform.calls, Not(Contains(::testing::StartsWith("SendMessageTimeoutA"))));
+    EXPECT_THAT(platform.calls, Not(Contains(::testing::StartsWith("RegSetKeyValueA"))));
+    EXPECT_THAT(platform.registryDwords, IsEmpty());
     EXPECT_THAT(platform.calls, Not(Contains("EnumPrinterNames")));
     EXPECT_EQ(applicationPrinter.DeviceName(), "Escritorio_A");
     EXPECT_THAT(platform.messageBoxes, ElementsAre("WriteProfileString Failed. Error code: 5"));
-    // On Windows 10 a failed switch-off is told too; the choice itself is still made.
-    platform.profileWriteFails = false;
+}
+
+TEST_F(DefaultRequest, ARequestWritesAnnouncesAndFollowsOnePrinterWhateverMovesTheSelectionMeanwhile) {
+    // A failed switch-off is told; the box's message loop moves the selection (a reader's Select,
+    // another program's LB_SETCURSEL) while the request still runs.
     platform.registryWriteFails = true;
+    platform.registryWriteError = 1314;
     platform.majorVersion = 10;
-    platform.messageBoxes.clear();
+    platform.duringMessageBox = [this] { Select(2); };
+    Select(1);
     Request();
-    EXPECT_THAT(platform.messageBoxes, ElementsAre("RegSetKeyValue Failed. Error code: 5"));
+    EXPECT_THAT(platform.messageBoxes, ElementsAre("RegSetKeyValue Failed. Error code: 1314"));
     EXPECT_EQ(platform.ProfileString("windows", "Device"), "Escritorio_B,wineps.drv,CUPS:Escritorio_B");
     EXPECT_EQ(applicationPrinter.DeviceName(), "Escritorio_B");
+    EXPECT_EQ(platform.calls.back(), "MessageBoxA RegSetKeyValue Failed. Error code: 1314");  // told last
 }
 
 TEST_F(DefaultRequest, EveryPlatformButOneTakesTheProfileStrategy) {
@@ -115,7 +124,7 @@ TEST_F(DefaultRequest, ProfileStrategyTakesDriverAndPortOfATwoFieldValue) {
     EXPECT_EQ(platform.ProfileString("windows", "Device"), "Sala_C,winspool,Ne01:");
 }
 
-TEST_F(DefaultRequest, OnWindowsTenAWrittenDefaultTurnsOffWindowsOwnManagementFirst) {
+TEST_F(DefaultRequest, OnWindowsTenAWrittenDefaultTurnsOffWindowsOwnManagement) {
     const std::string mode =
         std::string(tavrelonim::platform::kWindowsSectionKey) + "\\" + tavrelonim::platform::kLegacyDefaultPrinterMode;
     list.AddItem("Not in section");
@@ -149,11 +158,14 @@ TEST_F(DefaultRequest, OnWindowsTenAWrittenDefaultTurnsOffWindowsOwnManagementFi
         const auto found = platform.registryDwords.find(mode);
         EXPECT_EQ(found == platform.registryDwords.end() ? std::nullopt : std::optional(found->second), c.after)
             << c.major << " " << c.platformId << " " << c.selected;
-        if (c.after != c.before) {  // turned off before the write, so the notice announces both
-            const auto set = std::find_if(platform.calls.begin(), platform.calls.end(),
-                                          [](const std::string& call) { return call.starts_with("RegSetKeyValueA"); });
-            EXPECT_LT(set - platform.calls.begin(),
-                      std::find(platform.calls.begin(), platform.calls.end(), kNotice) - platform.calls.begin() - 1);
+        if (c.after != c.before) {  // after the write, before the notice, which announces both
+            const auto at = [&](std::string_view prefix) {
+                return std::find_if(platform.calls.begin(), platform.calls.end(),
+                                    [&](const std::string& call) { return call.starts_with(prefix); }) -
+                       platform.calls.begin();
+            };
+            EXPECT_LT(at("WriteProfileStringA"), at("RegSetKeyValueA"));
+            EXPECT_LT(at("RegSetKeyValueA"), at("SendMessageTimeoutA"));
         }
     }
 }

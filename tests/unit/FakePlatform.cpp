@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace tavrelonim::testing {
 
@@ -74,7 +75,7 @@ const FakePlatform::Section* FakePlatform::FindSection(const std::string& name) 
 
 std::uint32_t FakePlatform::GetProfileStringA(const std::string& section, const std::optional<std::string>& key,
                                               const std::string& defaultValue, std::span<char> buffer) {
-    calls.push_back("GetProfileStringA " + section + "|" + key.value_or("<null>") + "|" + defaultValue + "|" +
+    Record("GetProfileStringA " + section + "|" + key.value_or("<null>") + "|" + defaultValue + "|" +
                     std::to_string(buffer.size()));
     if (!key) {
         const Section* found = FindSection(section);
@@ -91,7 +92,7 @@ std::uint32_t FakePlatform::GetProfileStringA(const std::string& section, const 
 }
 
 bool FakePlatform::WriteProfileStringA(const std::string& section, const std::string& key, const std::string& value) {
-    calls.push_back("WriteProfileStringA " + section + "|" + key + "|" + value);
+    Record("WriteProfileStringA " + section + "|" + key + "|" + value);
     if (profileWriteFails) {
         lastError_ = profileWriteError;
         return false;
@@ -101,7 +102,7 @@ bool FakePlatform::WriteProfileStringA(const std::string& section, const std::st
 }
 
 bool FakePlatform::GetVersionExA(platform::OsVersionInfo& info) {
-    calls.push_back("GetVersionExA " + std::to_string(info.dwOSVersionInfoSize));
+    Record("GetVersionExA " + std::to_string(info.dwOSVersionInfoSize));
     if (versionQueryFails || info.dwOSVersionInfoSize != sizeof(platform::OsVersionInfo)) {
         return false;
     }
@@ -111,13 +112,13 @@ bool FakePlatform::GetVersionExA(platform::OsVersionInfo& info) {
 }
 
 std::optional<std::uint32_t> FakePlatform::RegGetValueA(const std::string& subKey, const std::string& valueName) {
-    calls.push_back("RegGetValueA " + subKey + "|" + valueName);
+    Record("RegGetValueA " + subKey + "|" + valueName);
     const auto found = registryDwords.find(subKey + "\\" + valueName);
     return found == registryDwords.end() ? std::nullopt : std::optional<std::uint32_t>(found->second);
 }
 
 bool FakePlatform::RegSetKeyValueA(const std::string& subKey, const std::string& valueName, std::uint32_t value) {
-    calls.push_back("RegSetKeyValueA " + subKey + "|" + valueName + "|" + std::to_string(value));
+    Record("RegSetKeyValueA " + subKey + "|" + valueName + "|" + std::to_string(value));
     if (registryWriteFails) {
         lastError_ = registryWriteError;
         return false;
@@ -137,7 +138,7 @@ int FakePlatform::CompareStringOrdinal(const std::string& first, const std::stri
 
 bool FakePlatform::OpenPrinterA(const std::string& printerName, platform::PrinterHandle& handle,
                                 const platform::PrinterDefaults& defaults) {
-    calls.push_back("OpenPrinterA " + printerName + "|" + std::to_string(defaults.DesiredAccess));
+    Record("OpenPrinterA " + printerName + "|" + std::to_string(defaults.DesiredAccess));
     const auto found = std::find_if(spoolerPrinters.begin(), spoolerPrinters.end(),
                                     [&](const FakePrinter& p) { return p.name == printerName; });
     if (openFails || found == spoolerPrinters.end()) {
@@ -159,7 +160,7 @@ const FakePrinter* FakePlatform::PrinterFor(platform::PrinterHandle handle) cons
 
 bool FakePlatform::GetPrinterA(platform::PrinterHandle handle, std::uint32_t level, std::span<std::byte> buffer,
                                std::uint32_t& needed) {
-    calls.push_back("GetPrinterA " + std::to_string(level) + "|" + std::to_string(buffer.size()));
+    Record("GetPrinterA " + std::to_string(level) + "|" + std::to_string(buffer.size()));
     const FakePrinter* printer = PrinterFor(handle);
     if (printer == nullptr || level != 5) {
         lastError_ = 6;  // invalid handle
@@ -200,7 +201,7 @@ bool FakePlatform::GetPrinterA(platform::PrinterHandle handle, std::uint32_t lev
 
 bool FakePlatform::SetPrinterA(platform::PrinterHandle handle, std::uint32_t level,
                                const platform::PrinterInfo5& record, std::uint32_t command) {
-    calls.push_back("SetPrinterA " + std::to_string(level) + "|" + record.printerName + "|" + record.portName + "|" +
+    Record("SetPrinterA " + std::to_string(level) + "|" + record.printerName + "|" + record.portName + "|" +
                     std::to_string(record.attributes) + "|" + std::to_string(command));
     if (PrinterFor(handle) == nullptr || setPrinterFails) {
         lastError_ = setPrinterFails ? setPrinterError : 6;
@@ -211,33 +212,43 @@ bool FakePlatform::SetPrinterA(platform::PrinterHandle handle, std::uint32_t lev
 }
 
 bool FakePlatform::ClosePrinter(platform::PrinterHandle handle) {
-    calls.emplace_back("ClosePrinter");
+    Record("ClosePrinter");
     return openHandles.erase(handle) == 1;
 }
 
 std::uint32_t FakePlatform::GetLastError() { return lastError_; }
 
+// Every call starts with the last error cleared, so that a code read after a later call than
+// the one that failed is never the failure's.
+void FakePlatform::Record(std::string call) {
+    calls.push_back(std::move(call));
+    lastError_ = 0;
+}
+
 std::uintptr_t FakePlatform::SendMessageTimeoutA(std::uintptr_t window, std::uint32_t message, std::uintptr_t wParam,
                                                  const std::string& textArgument, std::uint32_t flags,
                                                  std::uint32_t timeoutMilliseconds) {
-    calls.push_back("SendMessageTimeoutA " + std::to_string(window) + "|" + std::to_string(message) + "|" +
+    Record("SendMessageTimeoutA " + std::to_string(window) + "|" + std::to_string(message) + "|" +
                     std::to_string(wParam) + "|" + textArgument + "|" + std::to_string(flags) + "|" +
                     std::to_string(timeoutMilliseconds));
     return 1;
 }
 
 void FakePlatform::MessageBoxA(const std::string& text) {
-    calls.push_back("MessageBoxA " + text);
+    Record("MessageBoxA " + text);
     messageBoxes.push_back(text);
+    if (duringMessageBox) {
+        duringMessageBox();  // the box's message loop: anything may happen meanwhile
+    }
 }
 
 std::vector<std::string> FakePlatform::EnumPrinterNames() {
-    calls.emplace_back("EnumPrinterNames");
+    Record("EnumPrinterNames");
     return installedPrinters;
 }
 
 std::optional<std::string> FakePlatform::GetDefaultPrinterA() {
-    calls.emplace_back("GetDefaultPrinterA");
+    Record("GetDefaultPrinterA");
     return defaultPrinter;
 }
 

@@ -2,6 +2,7 @@
 // with every call recorded in order.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -52,6 +53,7 @@ public:
     std::optional<std::string> defaultPrinter;
 
     std::vector<std::string> messageBoxes;
+    std::function<void()> duringMessageBox;
     std::vector<std::string> calls;  // "Operation arg|arg|..."
 
     std::uint32_t GetProfileStringA(const std::string& section, const std::optional<std::string>& key,
@@ -83,6 +85,7 @@ private:
     };
     Section* FindSection(const std::string& name);
     [[nodiscard]] const Section* FindSection(const std::string& name) const;
+    void Record(std::string call);
     const FakePrinter* PrinterFor(platform::PrinterHandle handle) const;
 
     std::vector<Section> sections_;
