@@ -29,12 +29,17 @@ public:
     long defaultRow = 1;
     std::vector<std::string> actions;  // what readers asked the list to do, in order
     DWORD lastThread = 0;
+    int nameReads = 0;       // how often a row's name was read
+    DWORD nameDelay = 0;     // how long reading a name takes, in milliseconds
 
     [[nodiscard]] HWND Window() const noexcept override { return window; }
     [[nodiscard]] HWND Label() const noexcept override { return nullptr; }
     [[nodiscard]] std::wstring Name() const override { return L"Lista das quimberatos"; }
     [[nodiscard]] std::wstring RowName(long row) const override {
-        const_cast<FakeList*>(this)->lastThread = ::GetCurrentThreadId();
+        auto& self = *const_cast<FakeList*>(this);
+        self.lastThread = ::GetCurrentThreadId();
+        ++self.nameReads;
+        ::Sleep(nameDelay);
         return names.at(static_cast<std::size_t>(row));
     }
     [[nodiscard]] RowGeometry Geometry() const noexcept override { return geometry; }
@@ -82,6 +87,7 @@ inline ReaderFunctions Functions() {
     functions.sysFreeString = &::SysFreeString;
     functions.safeArrayCreateVector = &::SafeArrayCreateVector;
     functions.safeArrayPutElement = &::SafeArrayPutElement;
+    functions.safeArrayDestroy = &::SafeArrayDestroy;
     functions.uiaHostProviderFromHwnd = &NoHost;
     functions.uiaClientsAreListening = &Listening;
     functions.uiaRaiseAutomationEvent = &RaiseEvent;

@@ -76,6 +76,17 @@ TEST(ListAccessibleTest, FromTheListItselfSiblingsAreTheWindowObjectsToTellAndRo
     EXPECT_EQ(object->accNavigate(NAVDIR_NEXT, Child(3), &end), S_FALSE);
     EXPECT_EQ(object->accNavigate(0, Child(CHILDID_SELF), &end), E_INVALIDARG);
     EXPECT_EQ(object->accNavigate(9, Child(1), &end), E_INVALIDARG);
+    // The focus is the caret's row, while the list has the focus.
+    list.focused = true;
+    list.caret = 1;
+    ASSERT_EQ(object->get_accFocus(&end), S_OK);
+    EXPECT_EQ(end.lVal, 2);
+    // An empty list has neither a first nor a last child.
+    list.geometry.rows = 0;
+    for (const long direction : {NAVDIR_FIRSTCHILD, NAVDIR_LASTCHILD}) {
+        EXPECT_EQ(object->accNavigate(direction, Child(CHILDID_SELF), &end), S_FALSE) << direction;
+        EXPECT_EQ(end.vt, VT_EMPTY) << direction;
+    }
     object->Detach();
     object->Release();
 }

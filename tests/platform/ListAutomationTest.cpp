@@ -3,7 +3,11 @@
 // selection, hit testing, events, calls from the core's own threads) is proved here.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
 #include <initializer_list>
+#include <limits>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -42,7 +46,7 @@ Interface* As(IUnknown* object, const GUID& id) {
 
 ListAutomation* serving = nullptr;
 LRESULT CALLBACK ServingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    return message == ListAutomation::kCallMessage ? serving->RunCall()
+    return message == ListAutomation::kCallMessage ? serving->RunCall(wParam)
                                                    : ::DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -89,6 +93,29 @@ TEST_F(ListAutomationTest, EachRowIsAListItemNamedByItsPrinterWithTheDefaultInIt
         item->Release();
     }
     EXPECT_EQ(Row(3), nullptr);  // no sibling past the last row
+    auto* fragmentRoot = As<IRawElementProviderFragment>(root, uia::kIidFragment);
+    IRawElementProviderFragment* last = nullptr;
+    ASSERT_EQ(fragmentRoot->Navigate(NavigateDirection_LastChild, &last), S_OK);
+    IRawElementProviderSimple* row2 = Row(2);
+    auto* row2Fragment = As<IRawElementProviderFragment>(row2, uia::kIidFragment);
+    EXPECT_EQ(last, row2Fragment);
+    // An empty list has neither a first nor a last child, and an empty selection.
+    list.geometry.rows = 0;
+    for (const NavigateDirection direction : {NavigateDirection_FirstChild, NavigateDirection_LastChild}) {
+        IRawElementProviderFragment* child = nullptr;
+        EXPECT_EQ(fragmentRoot->Navigate(direction, &child), S_OK);
+        EXPECT_EQ(child, nullptr) << direction;
+    }
+    list.selected = 0;
+    IUnknown* pattern = nullptr;
+    ASSERT_EQ(root->GetPatternProvider(uia::kSelectionPattern, &pattern), S_OK);
+    SAFEARRAY* selection = nullptr;
+    ASSERT_EQ(static_cast<uia::ISelectionProvider*>(static_cast<void*>(pattern))->GetSelection(&selection), S_OK);
+    EXPECT_EQ(selection->rgsabound[0].cElements, 0U);
+    ::SafeArrayDestroy(selection);
+    for (IUnknown* object : std::initializer_list<IUnknown*>{pattern, last, row2Fragment, row2, fragmentRoot}) {
+        object->Release();
+    }
 }
 
 TEST_F(ListAutomationTest, RowsLieWhereTheyAreDrawnAndAScrolledOutRowHasNoPlace) {
@@ -118,6 +145,23 @@ TEST_F(ListAutomationTest, RowsLieWhereTheyAreDrawnAndAScrolledOutRowHasNoPlace)
     ::SafeArrayDestroy(id);
     ASSERT_EQ(root->ElementProviderFromPoint(150, 300, &found), S_OK);
     EXPECT_EQ(found, nullptr);  // outside the list
+    // A client's point that is no number, or past any screen, finds nothing and breaks nothing.
+    for (const double odd : {std::nan(""), 1e300, -1e300, std::numeric_limits<double>::infinity()}) {
+        ASSERT_EQ(root->ElementProviderFromPoint(odd, 220, &found), S_OK);
+        EXPECT_EQ(found, nullptr) << odd;
+        ASSERT_EQ(root->ElementProviderFromPoint(150, odd, &found), S_OK);
+        EXPECT_EQ(found, nullptr) << odd;
+    }
+    // Inside the list, below its last row: the list itself.
+    list.geometry = {{100, 200, 300, 260}, 0, 14, 3};
+    ASSERT_EQ(root->ElementProviderFromPoint(150, 250, &found), S_OK);
+    auto* rootFragment = As<IRawElementProviderFragment>(root, uia::kIidFragment);
+    EXPECT_EQ(found, rootFragment);
+    for (IUnknown* object : std::initializer_list<IUnknown*>{found, rootFragment}) {
+        if (object != nullptr) {
+            object->Release();
+        }
+    }
     for (IUnknown* object : std::initializer_list<IUnknown*>{root, fragment1, fragment2, row1, row2}) {
         object->Release();
     }
@@ -175,58 +219,115 @@ TEST_F(ListAutomationTest, ListenersHearTheMarkTheSelectionAndTheFocusMoveAndNot
     automation.MarkMoved(2, 0);
     EXPECT_EQ(raised.events.size(), 2U);
     EXPECT_EQ(raised.statusChanges.size(), 2U);
+    // The focus entering the list with its caret where it was is still a focus change.
+    raised.listening = true;
+    list.focused = false;
+    automation.Observe();
+    raised.events.clear();
+    list.focused = true;
+    automation.Observe();
+    IRawElementProviderSimple* row0 = Row(0);
+    EXPECT_EQ(raised.events, (std::vector<std::pair<IRawElementProviderSimple*, EVENTID>>{
+                                 {row0, uia::kFocusChangedEvent}}));
     static_cast<void>(root);
+    row0->Release();
     row2->Release();
 }
 
-TEST_F(ListAutomationTest, ACallFromAnotherThreadRunsOnTheWindowsAndNoneAnswersOnceTheListIsGone) {
-    // The window: a message-only one, which hands the provider's calls to it as the list does.
-    serving = &automation;
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = &ServingProcedure;
-    windowClass.lpszClassName = L"TavrelonimTestList";
-    ::RegisterClassW(&windowClass);
-    list.window =
-        ::CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_NE(list.window, nullptr);
-    ListAutomation onWindow(list, functions);
-    serving = &onWindow;
-    IRawElementProviderSimple* row0 = nullptr;
-    {
-        auto* root = As<IRawElementProviderFragment>(onWindow.Root(), uia::kIidFragment);
+namespace {
+
+// A window of the test's own that hands the provider's calls to it as the list does, with the
+// first row's element as a client holds it.
+class OnWindowThread : public ListAutomationTest {
+protected:
+    void SetUp() override {
+        ListAutomationTest::SetUp();
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = &ServingProcedure;
+        windowClass.lpszClassName = L"TavrelonimTestList";
+        ::RegisterClassW(&windowClass);
+        list.window = ::CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                        nullptr, nullptr);
+        ASSERT_NE(list.window, nullptr);
+        onWindow = std::make_unique<ListAutomation>(list, functions, 100);
+        serving = onWindow.get();
+        auto* root = As<IRawElementProviderFragment>(onWindow->Root(), uia::kIidFragment);
         IRawElementProviderFragment* first = nullptr;
         root->Navigate(NavigateDirection_FirstChild, &first);
         row0 = As<IRawElementProviderSimple>(first, uia::kIidSimple);
         first->Release();
         root->Release();
     }
-    HRESULT fromThread = E_FAIL;
-    std::wstring name;
-    bool done = false;
-    std::thread reader([&] {
-        VARIANT value{};
-        fromThread = row0->GetPropertyValue(uia::kNameProperty, &value);
-        name = value.vt == VT_BSTR ? value.bstrVal : L"";
-        ::VariantClear(&value);
-        done = true;
-        ::PostThreadMessageW(0, WM_NULL, 0, 0);
-    });
-    for (MSG message; !done;) {
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
-            ::DispatchMessageW(&message);
+    void TearDown() override {
+        row0->Release();
+        onWindow->Detach();
+        if (list.window != nullptr) {
+            ::DestroyWindow(list.window);
         }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
-    reader.join();
-    EXPECT_EQ(fromThread, S_OK);
-    EXPECT_EQ(name, L"Escritorio_A");
+    // The first row's name, asked from a thread of its own while this one serves the window
+    // (serve: what this thread does first, once the call waits for it).
+    std::pair<HRESULT, std::wstring> NameFromAnotherThread(void (*serve)(HWND) = nullptr) {
+        std::pair<HRESULT, std::wstring> answer{E_FAIL, L""};
+        std::atomic<bool> done{false};
+        const DWORD windowThread = ::GetCurrentThreadId();
+        std::thread reader([&] {
+            VARIANT value{};
+            answer.first = row0->GetPropertyValue(uia::kNameProperty, &value);
+            answer.second = value.vt == VT_BSTR ? value.bstrVal : L"";
+            ::VariantClear(&value);
+            done = true;
+            ::PostThreadMessageW(windowThread, WM_NULL, 0, 0);
+        });
+        if (serve != nullptr) {
+            while (HIWORD(::GetQueueStatus(QS_SENDMESSAGE)) == 0) {  // the call has been sent
+                ::Sleep(1);
+            }
+            serve(list.window);
+        }
+        for (MSG message; !done;) {
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+                ::DispatchMessageW(&message);
+            }
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+        reader.join();
+        return answer;
+    }
+    std::unique_ptr<ListAutomation> onWindow;
+    IRawElementProviderSimple* row0 = nullptr;
+};
+
+}  // namespace
+
+TEST_F(OnWindowThread, ACallFromAnotherThreadRunsOnTheWindowsAndNoneAnswersOnceTheListIsGone) {
+    EXPECT_EQ(NameFromAnotherThread(), std::make_pair(S_OK, std::wstring(L"Escritorio_A")));
     EXPECT_EQ(list.lastThread, ::GetCurrentThreadId());  // the list was read on the window's thread
-    onWindow.Detach();
+    onWindow->Detach();
     VARIANT value{};
     EXPECT_EQ(row0->GetPropertyValue(uia::kNameProperty, &value), uia::kElementNotAvailable);
     ::DestroyWindow(list.window);
-    std::thread late([&] { fromThread = row0->GetPropertyValue(uia::kNameProperty, &value); });
-    late.join();
-    EXPECT_EQ(fromThread, uia::kElementNotAvailable);  // the window is gone: no wait, no crash
-    row0->Release();
+    list.window = nullptr;
+    HRESULT late = E_FAIL;
+    std::thread reader([&] { late = row0->GetPropertyValue(uia::kNameProperty, &value); });
+    reader.join();
+    EXPECT_EQ(late, uia::kElementNotAvailable);  // the window is gone: no wait, no crash
+}
+
+TEST_F(OnWindowThread, ACallOutlastingItsWaitStillAnswersWhatItDidAndAForeignCallMessageRunsNothing) {
+    // The work takes longer than the caller waits for the window: what it did is the answer,
+    // and the name it read reaches the caller rather than being lost.
+    list.nameDelay = 400;
+    EXPECT_EQ(NameFromAnotherThread(), std::make_pair(S_OK, std::wstring(L"Escritorio_A")));
+    EXPECT_EQ(list.nameReads, 1);
+    list.nameDelay = 0;
+    // Another sender's call message, with any cookie, takes nothing from the caller waiting.
+    EXPECT_EQ(NameFromAnotherThread([](HWND window) {
+                  for (const WPARAM guess : {WPARAM{0}, WPARAM{1}, ~WPARAM{0}}) {
+                      EXPECT_EQ(::SendMessageW(window, ListAutomation::kCallMessage, guess, 0),
+                                uia::kElementNotAvailable);
+                  }
+              }),
+              std::make_pair(S_OK, std::wstring(L"Escritorio_A")));
+    EXPECT_EQ(list.nameReads, 2);  // once for the real caller, never for the foreign messages
 }

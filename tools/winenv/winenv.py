@@ -4,9 +4,11 @@ fonts in it, Arial as Windows has it), a private CUPS server and a virtual X dis
 programs share one virtual desktop. Used by ctest's emulator, the end-to-end tests, the run
 command and the benchmark. Standard library only.
 
-    winenv.py run EXE [ARGUMENTS]   runs a Windows program (ctest's emulator) in a scratch prefix
+    winenv.py run EXE [ARGUMENTS]   runs a Windows program (ctest's emulator) in its build folder's
+                                    scratch prefix
     winenv.py up|down DIRECTORY     starts or stops a whole environment recorded in DIRECTORY"""
 import errno
+import hashlib
 import json
 import os
 import shutil
@@ -249,6 +251,9 @@ class Wine:
         for font in [*WINE_FONTS.glob('*'), CJK_FONT]:
             if not (fonts / font.name).exists():
                 shutil.copy2(font, fonts / font.name)
+        # A program that crashes ends, as under a test harness on Windows, rather than waiting on
+        # Wine's crash dialog for someone to close it.
+        self.reg_add_dword(r'HKCU\Software\Wine\WineDbg', 'ShowCrashDialog', 0)
         self.reg_add(r'HKCU\Software\Wine\Explorer', 'Desktop', 'Default')
         self.reg_add(r'HKCU\Software\Wine\Explorer\Desktops', 'Default', DESKTOP_SIZE)
         # Windows ships Arial; its metric twin stands in for it here.
@@ -273,8 +278,22 @@ class Wine:
         return None if token in said else f'a 32-bit program did not run (it printed {said.strip()[:200]!r})'
 
 
-def scratch_prefix():
-    return Path(os.environ.get('WINEPREFIX') or Path(tempfile.gettempdir()) / f'tavrelonim-wineprefix-{os.getuid()}')
+def build_folder_of(program):
+    """The CMake build folder a program was built in: the nearest folder above it with a cache."""
+    for folder in Path(program).resolve().parents:
+        if (folder / 'CMakeCache.txt').is_file():
+            return folder
+    return None
+
+
+def scratch_prefix(program):
+    """One prefix per build folder, so that no test run of one checkout or build folder sees the
+    profile or the Wine server of another's; WINEPREFIX, when set, is taken as it is."""
+    if os.environ.get('WINEPREFIX'):
+        return Path(os.environ['WINEPREFIX'])
+    build = build_folder_of(program)
+    key = hashlib.sha256(str(build).encode()).hexdigest()[:16] if build else 'unbuilt'
+    return Path(tempfile.gettempdir()) / f'tavrelonim-wineprefix-{os.getuid()}-{key}'
 
 
 def kernel_runs_32bit_programs():
@@ -316,11 +335,32 @@ def skip_unless_32bit_runs(wine, program):
 
 
 def run_program(argv):
-    """ctest's emulator: runs a Windows program in the scratch prefix, with its exit code."""
-    wine = Wine(scratch_prefix())
-    wine.init()
-    skip_unless_32bit_runs(wine, argv[0])
-    return subprocess.run([loader_for(argv[0]), *argv], env=wine.env).returncode
+    """ctest's emulator: runs a Windows program in its build folder's scratch prefix, with its exit
+    code. With TAVRELONIM_WINENV_DESKTOP=1 the program also gets, for its run alone, a private CUPS
+    server with the sample printers and a virtual display, as the end-to-end environment has."""
+    prefix = scratch_prefix(argv[0])
+    if os.environ.get('TAVRELONIM_WINENV_DESKTOP') != '1':
+        wine = Wine(prefix)
+        wine.init()
+        skip_unless_32bit_runs(wine, argv[0])
+        return subprocess.run([loader_for(argv[0]), *argv], env=wine.env).returncode
+    with tempfile.TemporaryDirectory(prefix='tavrelonim-desktop-') as scratch:
+        cups, cups_pid = start_cups(Path(scratch) / 'cups')
+        display_pid = None
+        wine = None
+        try:
+            display, display_pid = start_display(Path(scratch) / 'xvfb.log')
+            wine = Wine(prefix, display, cups)
+            wine.kill_all()  # a server still running from an earlier run knows another display
+            wine.init()
+            skip_unless_32bit_runs(wine, argv[0])
+            return subprocess.run([loader_for(argv[0]), *argv], env=wine.env).returncode
+        finally:
+            if wine is not None:
+                wine.kill_all()
+            for pid in (display_pid, cups_pid):
+                if pid is not None:
+                    stop_pid(pid)
 
 
 def env_up(directory):

@@ -1,6 +1,26 @@
 #include "ui/accessibility/AutomationProviders.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
 namespace tavrelonim::ui {
+
+namespace {
+
+// A client's coordinate in whole screen pixels, held to what a pixel coordinate can be; none for
+// one that is no number.
+std::optional<long> ScreenCoordinate(double value) noexcept {
+    if (std::isnan(value)) {
+        return std::nullopt;
+    }
+    constexpr auto kLeast = static_cast<double>(std::numeric_limits<LONG>::min());
+    constexpr auto kMost = static_cast<double>(std::numeric_limits<LONG>::max());
+    return static_cast<long>(std::clamp(value, kLeast, kMost));
+}
+
+}  // namespace
 
 ItemProvider* AutomationState::Item(long row) {
     if (list == nullptr || row < 0 || row >= list->Rows()) {
@@ -30,10 +50,15 @@ HRESULT RootProvider::Navigate(NavigateDirection direction, IRawElementProviderF
 
 HRESULT RootProvider::ElementProviderFromPoint(double x, double y, IRawElementProviderFragment** found) noexcept {
     return Answer(*state_, found, [&] {
+        const std::optional<long> left = ScreenCoordinate(x);
+        const std::optional<long> top = ScreenCoordinate(y);
+        if (!left || !top) {
+            return S_OK;  // no point at all: nothing of the list's is there
+        }
         const RowGeometry geometry = state_->list->Geometry();
-        const long row = RowAtPoint(geometry, static_cast<long>(x), static_cast<long>(y));
+        const long row = RowAtPoint(geometry, *left, *top);
         IRawElementProviderFragment* element = state_->Item(row);
-        if (element == nullptr && BoxContains(geometry.client, static_cast<long>(x), static_cast<long>(y))) {
+        if (element == nullptr && BoxContains(geometry.client, *left, *top)) {
             element = this;  // inside the list, below its last row
         }
         return element != nullptr ? HandOut<IRawElementProviderFragment>(element, reinterpret_cast<void**>(found))
@@ -57,17 +82,19 @@ HRESULT RootProvider::GetSelection(SAFEARRAY** selection) noexcept {
         if (array == nullptr) {
             return E_OUTOFMEMORY;
         }
-        if (selected != nullptr) {
-            LONG index = 0;
-            functions.safeArrayPutElement(array, &index, static_cast<IRawElementProviderSimple*>(selected));
+        LONG index = 0;
+        if (selected != nullptr &&
+            FAILED(functions.safeArrayPutElement(array, &index, static_cast<IRawElementProviderSimple*>(selected)))) {
+            functions.safeArrayDestroy(array);  // never a half-filled selection handed out
+            return E_OUTOFMEMORY;
         }
         *selection = array;
         return S_OK;
     });
 }
 
-ListAutomation::ListAutomation(AccessibleList& list, const ReaderFunctions& functions)
-    : state_(std::make_shared<AutomationState>(list, functions)) {}
+ListAutomation::ListAutomation(AccessibleList& list, const ReaderFunctions& functions, UINT callMilliseconds)
+    : state_(std::make_shared<AutomationState>(list, functions, callMilliseconds)) {}
 
 ListAutomation::~ListAutomation() { Detach(); }
 

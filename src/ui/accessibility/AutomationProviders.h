@@ -218,7 +218,10 @@ public:
             // Unique among the list's elements, and the row's for as long as the list lives.
             for (LONG index = 0; index < 2; ++index) {
                 int part = index == 0 ? uia::kAppendRuntimeId : static_cast<int>(row_);
-                functions.safeArrayPutElement(array, &index, &part);
+                if (FAILED(functions.safeArrayPutElement(array, &index, &part))) {
+                    functions.safeArrayDestroy(array);  // never a half-filled id handed out
+                    return E_OUTOFMEMORY;
+                }
             }
             *id = array;
             return S_OK;

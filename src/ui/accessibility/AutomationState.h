@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,18 +22,21 @@ namespace tavrelonim::ui {
 class RootProvider;
 class ItemProvider;
 
-// A reader's call made on another thread, run on the window's.
+// A reader's call made on another thread, run on the window's. Its result is the call's own,
+// whenever the window ran it, and its cookie is known only to the caller waiting on it.
 struct WindowThreadCall {
     HRESULT (*run)(void* work) noexcept;
     void* work;
+    WPARAM cookie;
+    HRESULT result = uia::kElementNotAvailable;
     std::atomic<bool> finished{false};
 };
 
 // What the providers share with the window, and outlive it with: once the list is gone they
 // find it gone here.
 struct AutomationState : std::enable_shared_from_this<AutomationState> {
-    AutomationState(AccessibleList& theList, const ReaderFunctions& theFunctions) noexcept
-        : list(&theList), functions(&theFunctions), window(theList.Window()) {}
+    AutomationState(AccessibleList& theList, const ReaderFunctions& theFunctions, UINT theCallMilliseconds) noexcept
+        : list(&theList), functions(&theFunctions), window(theList.Window()), callMilliseconds(theCallMilliseconds) {}
 
     // Read and written on the window's thread only.
     AccessibleList* list;
@@ -42,8 +46,12 @@ struct AutomationState : std::enable_shared_from_this<AutomationState> {
     // Read from any thread.
     const DWORD thread = ::GetCurrentThreadId();
     const HWND window;
+    const UINT callMilliseconds;  // how long a call from another thread waits for the window
     SRWLOCK callers = SRWLOCK_INIT;  // one call from other threads at a time
-    std::atomic<WindowThreadCall*> pending{nullptr};
+    SRWLOCK handoff = SRWLOCK_INIT;  // guards pending and the cookies; never held while waiting
+    WindowThreadCall* pending = nullptr;
+    std::uint64_t cookieSeed = 0;
+    std::uint64_t cookiesIssued = 0;
 
     // The row's provider, without a reference of the caller's; null for a row the list lacks.
     ItemProvider* Item(long row);
@@ -57,8 +65,9 @@ struct AutomationState : std::enable_shared_from_this<AutomationState> {
     }
 
     // Runs the work on the window's thread: at once when called there, otherwise sent to the
-    // window, which runs it among its messages; the caller waits, never the window. A window
-    // that does not take it in time, or is gone, gives the element as gone.
+    // window, which runs it among its messages; the caller waits, never the window. The answer is
+    // what the work did, even when the window took it after the send gave up; a call the window
+    // never took did nothing, and gives the element as gone.
     template <class Work>
     HRESULT OnWindowThread(Work&& work) noexcept {
         const auto checked = [&]() noexcept { return list == nullptr ? uia::kElementNotAvailable : ComAnswer(work); };
@@ -67,31 +76,66 @@ struct AutomationState : std::enable_shared_from_this<AutomationState> {
         }
         using Checked = decltype(checked);
         WindowThreadCall call{[](void* checkedWork) noexcept { return (*static_cast<const Checked*>(checkedWork))(); },
-                              const_cast<void*>(static_cast<const void*>(&checked))};
+                              const_cast<void*>(static_cast<const void*>(&checked)), 0};
         ::AcquireSRWLockExclusive(&callers);
-        pending.store(&call);
-        DWORD_PTR result = 0;
-        const bool answered = ::SendMessageTimeoutW(window, ListAutomation::kCallMessage, 0, 0, SMTO_NORMAL,
-                                                    ListAutomation::kCallMilliseconds, &result) != 0;
-        WindowThreadCall* untaken = &call;
-        if (!pending.compare_exchange_strong(untaken, nullptr)) {
-            // Taken by the window after all: it runs on this frame's work, which must wait for it.
+        ::AcquireSRWLockExclusive(&handoff);
+        call.cookie = NextCookie();
+        pending = &call;
+        ::ReleaseSRWLockExclusive(&handoff);
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(window, ListAutomation::kCallMessage, call.cookie, 0, SMTO_NORMAL,
+                              callMilliseconds, &ignored);
+        ::AcquireSRWLockExclusive(&handoff);
+        const bool taken = pending != &call;
+        if (!taken) {
+            pending = nullptr;  // withdrawn: the window can no longer take it
+        }
+        ::ReleaseSRWLockExclusive(&handoff);
+        if (taken) {
+            // The window runs it on this frame's work, which must wait for it, and its result
+            // (an out value filled, a default changed) is what the caller must hear.
             while (!call.finished.load()) {
                 ::Sleep(1);
             }
         }
         ::ReleaseSRWLockExclusive(&callers);
-        return answered && call.finished.load() ? static_cast<HRESULT>(result) : uia::kElementNotAvailable;
+        return taken ? call.result : uia::kElementNotAvailable;
     }
-    // The window's side: runs the call waiting, if any.
-    LRESULT RunPending() noexcept {
-        WindowThreadCall* call = pending.exchange(nullptr);
-        if (call == nullptr) {
-            return uia::kElementNotAvailable;  // none, or one that gave up: nothing to run
+    // The window's side: runs the call waiting, if the message's cookie is that call's. Another
+    // sender's message, or one that comes after its caller gave up, runs nothing.
+    LRESULT RunPending(WPARAM cookie) noexcept {
+        ::AcquireSRWLockExclusive(&handoff);
+        WindowThreadCall* call = pending != nullptr && pending->cookie == cookie ? pending : nullptr;
+        if (call != nullptr) {
+            pending = nullptr;
         }
-        const HRESULT result = call->run(call->work);
+        ::ReleaseSRWLockExclusive(&handoff);
+        if (call == nullptr) {
+            return uia::kElementNotAvailable;
+        }
+        call->result = call->run(call->work);
+        const HRESULT result = call->result;
         call->finished.store(true);  // the caller's frame may go from here on
         return result;
+    }
+
+private:
+    // Under handoff. Not guessable from outside the process: a counter run through a mixing
+    // function from a seed of this process's clock and addresses; never 0.
+    WPARAM NextCookie() noexcept {
+        if (cookieSeed == 0) {
+            LARGE_INTEGER now{};
+            ::QueryPerformanceCounter(&now);
+            cookieSeed = (static_cast<std::uint64_t>(now.QuadPart) ^ (reinterpret_cast<std::uintptr_t>(this) << 16U) ^
+                          ::GetTickCount64() ^ (static_cast<std::uint64_t>(::GetCurrentThreadId()) << 40U)) |
+                         1U;
+        }
+        std::uint64_t mixed = cookieSeed + 0x9E3779B97F4A7C15ULL * ++cookiesIssued;
+        mixed = (mixed ^ (mixed >> 30U)) * 0xBF58476D1CE4E5B9ULL;
+        mixed = (mixed ^ (mixed >> 27U)) * 0x94D049BB133111EBULL;
+        mixed ^= mixed >> 31U;
+        const auto cookie = static_cast<WPARAM>(mixed);
+        return cookie != 0 ? cookie : 1;
     }
 };
 

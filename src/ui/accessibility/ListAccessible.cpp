@@ -65,7 +65,7 @@ LRESULT CALLBACK ListAccessibility::ListProcedure(HWND list, UINT message, WPARA
             }
             break;
         case ListAutomation::kCallMessage:
-            return self.automation_ != nullptr ? self.automation_->RunCall() : uia::kElementNotAvailable;
+            return self.automation_ != nullptr ? self.automation_->RunCall(wParam) : uia::kElementNotAvailable;
         case WM_DESTROY:
             // The automation core lets go of the list's provider while the window still exists.
             if (self.automation_ != nullptr) {

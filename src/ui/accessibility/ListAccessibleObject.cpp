@@ -211,8 +211,9 @@ public:
                 if (id != CHILDID_SELF) {
                     return E_INVALIDARG;
                 }
-                const long to = direction == NAVDIR_FIRSTCHILD ? 1 : list_->Rows();
-                return to >= 1 ? Number(to, end) : S_FALSE;
+                // An empty list has neither: S_FALSE with the out value left empty.
+                const long rows = list_->Rows();
+                return rows >= 1 ? Number(direction == NAVDIR_FIRSTCHILD ? 1 : rows, end) : S_FALSE;
             }
             if (id == CHILDID_SELF) {
                 return NavigateFromList(direction, end);

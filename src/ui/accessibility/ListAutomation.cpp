@@ -116,6 +116,6 @@ void ListAutomation::Detach() noexcept {
     }
 }
 
-LRESULT ListAutomation::RunCall() noexcept { return state_->RunPending(); }
+LRESULT ListAutomation::RunCall(WPARAM cookie) noexcept { return state_->RunPending(cookie); }
 
 }  // namespace tavrelonim::ui

@@ -32,7 +32,7 @@ public:
     static constexpr UINT kCallMilliseconds = 3000;
 
     // The list and the functions must outlive Detach().
-    ListAutomation(AccessibleList& list, const ReaderFunctions& functions);
+    ListAutomation(AccessibleList& list, const ReaderFunctions& functions, UINT callMilliseconds = kCallMilliseconds);
     ListAutomation(const ListAutomation&) = delete;
     ListAutomation& operator=(const ListAutomation&) = delete;
     ~ListAutomation();
@@ -48,8 +48,9 @@ public:
     // ...and the rows made anew.
     void RowsRebuilt() noexcept;
 
-    // Runs the call a provider sent from another thread, if one waits (any other sender finds none).
-    LRESULT RunCall() noexcept;
+    // Runs the call a provider sent from another thread, if one waits and the message's wParam is
+    // its cookie (any other sender's message runs nothing).
+    LRESULT RunCall(WPARAM cookie) noexcept;
 
     // Every provider answers that its element is gone from now on; nothing reads the list again.
     void Detach() noexcept;

@@ -40,7 +40,8 @@ bool ReaderLibraries::Apartment() noexcept {
             Find(functions_.sysAllocString, automation, "SysAllocString") &&
             Find(functions_.sysFreeString, automation, "SysFreeString") &&
             Find(functions_.safeArrayCreateVector, automation, "SafeArrayCreateVector") &&
-            Find(functions_.safeArrayPutElement, automation, "SafeArrayPutElement")) {
+            Find(functions_.safeArrayPutElement, automation, "SafeArrayPutElement") &&
+            Find(functions_.safeArrayDestroy, automation, "SafeArrayDestroy")) {
             // S_FALSE: this thread was in such an apartment already; it is left as balanced as found.
             const HRESULT started = coInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
             if (SUCCEEDED(started)) {

@@ -22,6 +22,7 @@ struct ReaderFunctions {
     decltype(&::SysFreeString) sysFreeString = nullptr;
     decltype(&::SafeArrayCreateVector) safeArrayCreateVector = nullptr;
     decltype(&::SafeArrayPutElement) safeArrayPutElement = nullptr;
+    decltype(&::SafeArrayDestroy) safeArrayDestroy = nullptr;
     decltype(&::CoDisconnectObject) coDisconnectObject = nullptr;
     decltype(&::LresultFromObject) lresultFromObject = nullptr;
     decltype(&::AccessibleObjectFromWindow) accessibleObjectFromWindow = nullptr;

@@ -34,8 +34,12 @@ inline constexpr std::array<std::pair<ControlId, const char*>, 5> kControlNames{
 // WM_COPYDATA from the utility's window: dwData kInspectAnswerTag, the answer's UTF-8 bytes, any
 // length. The message's result is 1 once the answer is delivered, 0 when there is none. The
 // asking side is ui/InspectAsker.h. Nothing is left behind, whether or not the asker still waits.
+// Only one real window is answered (never HWND_BROADCAST or another special handle), a question
+// asked while an answer is being sent is refused, and an answer waits on its asker for
+// kInspectAnswerMilliseconds at most.
 inline constexpr const wchar_t* kInspectMessageName = L"Tavrelonim.Inspect";
 inline constexpr ULONG_PTR kInspectAnswerTag = 0x54415652;  // "TAVR"
+inline constexpr UINT kInspectAnswerMilliseconds = 1000;
 enum class InspectQuery : WPARAM {
     ApplicationPrinter = 1,  // the program's own current printer; empty while none is made yet
     ListFont = 2,            // the list's LOGFONT: face|height|weight|italic|underline|strikeout|charset
