@@ -1,8 +1,9 @@
 # Release files depend on the source alone: the same commit built in any folder at any time on the
 # same toolchain gives the same bytes.
 #
-# Their one time is the commit's (SOURCE_DATE_EPOCH, which is taken as given when set). A tree
-# that is no git checkout of its own gets the fixed time below.
+# Their one time is the commit's (SOURCE_DATE_EPOCH, which is taken as given when set), wherever
+# the checkout is and however its path is reached. A tree that is no git checkout of its own (a
+# source archive, or a folder inside another project's checkout) gets the fixed time below.
 set(TAVRELONIM_FIXED_EPOCH 1767225600)  # 2026-01-01 00:00:00 UTC
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
   set(TAVRELONIM_SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
@@ -12,7 +13,12 @@ else()
   if(GIT_FOUND)
     execute_process(COMMAND ${GIT_EXECUTABLE} rev-parse --show-toplevel WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
                     OUTPUT_VARIABLE top OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET RESULT_VARIABLE failed)
-    if(NOT failed AND top STREQUAL PROJECT_SOURCE_DIR)
+    # Compared as real paths: a checkout reached through a symbolic link is still its own.
+    if(NOT failed)
+      file(REAL_PATH "${top}" top)
+    endif()
+    file(REAL_PATH "${PROJECT_SOURCE_DIR}" source)
+    if(NOT failed AND top STREQUAL source)
       execute_process(COMMAND ${GIT_EXECUTABLE} log -1 --format=%ct WORKING_DIRECTORY ${PROJECT_SOURCE_DIR}
                       OUTPUT_VARIABLE committed OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
       if(committed MATCHES "^[0-9]+$")

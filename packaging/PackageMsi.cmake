@@ -2,6 +2,10 @@
 # the .msi, which CPack then places beside the zip. wixl draws a package code and stamps the time
 # it ran; the release step replaces both with what the content gives, and signs the package when
 # a certificate is given.
+if(NOT CPACK_TAVRELONIM_WIXL)
+  message(FATAL_ERROR "The MSI cannot be made: wixl was not found when the build was configured "
+                      "(Debian package wixl; configure again once it is installed).")
+endif()
 set(stage ${CPACK_TEMPORARY_DIRECTORY})
 set(msi ${CPACK_TOPLEVEL_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}.msi)
 set(content "${CPACK_PACKAGE_FILE_NAME}")

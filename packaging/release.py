@@ -9,12 +9,13 @@ sign them when a certificate is given. Run by CPack's scripts (packaging/*.cmake
     release.py sign FILE                  signed in place, when a certificate is given
     release.py finish DIR NAME EPOCH MADE...  what CPack just made finished: the zip in a fixed form,
                                           the exe beside it in DIR, and DIR/SHA256SUMS listing
-                                          NAME's exe, zip and MSI
+                                          NAME's exe, zip and MSI as this cpack run made them
 
 Signing: TAVRELONIM_SIGN_PKCS12 names a PKCS#12 file, TAVRELONIM_SIGN_PASSWORD_FILE a file holding
 its password; TAVRELONIM_SIGN_TIMESTAMP_URL, when set, a time-stamp server (none by default). With
 no certificate the files are left unsigned, and the step says so once."""
 import hashlib
+import json
 import os
 import re
 import struct
@@ -102,22 +103,45 @@ def normalize_zip(archive, epoch):
     return entries
 
 
+def cpack_run():
+    """Which cpack run this step belongs to: CPack runs it as its child, once per generator. The
+    process id with its start time (where the system tells it), so that a later run given the same
+    id is still another run."""
+    parent = os.getppid()
+    try:
+        started = Path(f'/proc/{parent}/stat').read_text().rsplit(')', 1)[1].split()[19]
+    except (OSError, IndexError):
+        started = ''
+    return f'{parent}:{started}'
+
+
 def finish(folder, name, epoch, *made):
     """CPack copies a package out to folder only after this step: what it has just made is read
-    where it was made."""
+    where it was made. SHA256SUMS lists what this cpack run made, and nothing else: a package left
+    in folder by an earlier run is never certified."""
     folder = Path(folder)
-    files = {kind: folder / f'{name}.{kind}' for kind in ('exe', 'zip', 'msi')}
+    ledger_path = folder / f'.{name}.made'
+    run = cpack_run()
+    try:
+        ledger = json.loads(ledger_path.read_text())
+    except (OSError, ValueError):
+        ledger = {}
+    if ledger.get('run') != run:
+        ledger = {'run': run, 'sums': {}}
     for path in map(Path, made):
         kind = path.suffix.lstrip('.')
         if kind == 'zip':
             entries = normalize_zip(path, epoch)
-            if 'tavrelonim.exe' in entries:
-                files['exe'].write_bytes(entries['tavrelonim.exe'])
-        if kind in files:
-            files[kind] = path
-    sums = ''.join(f'{hashlib.sha256(path.read_bytes()).hexdigest()}  {name}.{kind}\n'
-                   for kind, path in files.items() if path.exists())
-    (folder / 'SHA256SUMS').write_text(sums)
+            if 'tavrelonim.exe' not in entries:
+                sys.exit(f'release: {path.name} holds no tavrelonim.exe')
+            exe = folder / f'{name}.exe'
+            exe.write_bytes(entries['tavrelonim.exe'])
+            ledger['sums']['exe'] = hashlib.sha256(entries['tavrelonim.exe']).hexdigest()
+        if kind in ('zip', 'msi'):
+            ledger['sums'][kind] = hashlib.sha256(path.read_bytes()).hexdigest()
+    ledger_path.write_text(json.dumps(ledger))
+    (folder / 'SHA256SUMS').write_text(''.join(f'{ledger["sums"][kind]}  {name}.{kind}\n'
+                                               for kind in ('exe', 'zip', 'msi') if kind in ledger['sums']))
 
 
 if __name__ == '__main__':

@@ -220,7 +220,10 @@ class UtilityTest(unittest.TestCase):
         self.assertEqual(self.automation_marks(), want, f'{what}, as a UI Automation client hears it')
         return time.monotonic() - started
 
-    def keys(self, *keys):
+    def key(self, key, until=None, what=None):
+        """Presses one key; with until, waits for what the key must cause (a predicate over the
+        window's layout) before the next one may go. A key's effect is never assumed after a
+        while: a caller without until waits for its own effect."""
         # Keys reach the utility only once it (or a box it owns) is active, which comes a moment
         # after it is shown; and they go to the window under the pointer: rest it on the client area.
         layout = self.wait_until(lambda: (lambda now: now if now.get('active') else None)(self.layout()),
@@ -228,9 +231,11 @@ class UtilityTest(unittest.TestCase):
         x, y = layout['client_origin']
         ox, oy = self.desktop_origin()
         subprocess.run(['xdotool', 'mousemove', str(ox + x + 600), str(oy + y + 290)], env=self.xenv, check=True)
-        for key in keys:
-            subprocess.run(['xdotool', 'key', key], env=self.xenv, check=True)
-            time.sleep(0.3)
+        subprocess.run(['xdotool', 'key', key], env=self.xenv, check=True)
+        if until is not None:
+            return self.wait_until(lambda: (lambda now: now if until(now) else None)(self.layout()),
+                                   what=what or f'what {key} must cause')
+        return None
 
     def screenshot(self, name):
         path = self.artifacts / f'{name}.png'

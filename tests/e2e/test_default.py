@@ -22,10 +22,8 @@ class DefaultTest(e2e.UtilityTest):
         """Alt+C, pressed with the focus elsewhere, and handled: the access key moves the focus to
         Command1 and clicks it in one go, and a question the window's thread answers after that
         (the layout asks the list) comes only once the click's handler has returned."""
-        self.keys('Tab')
-        self.wait_until(lambda: self.layout()['focus'] == ID['List1'], what='the focus on the list')
-        self.keys('alt+c')
-        self.wait_until(lambda: self.layout()['focus'] == ID['Command1'], what='Alt+C reaching Command1')
+        self.key('Tab', until=lambda now: now['focus'] == ID['List1'], what='the focus on the list')
+        self.key('alt+c', until=lambda now: now['focus'] == ID['Command1'], what='Alt+C reaching Command1')
         return self.layout()
 
     def expected_line(self, name):
@@ -46,7 +44,7 @@ class DefaultTest(e2e.UtilityTest):
         layout = self.start(expect_entries=3)
         self.click_entry(layout, 0)
         self.wait_until(lambda: self.device_line() == self.expected_line(layout['entries'][0]), what='first')
-        self.keys('Down')
+        self.key('Down')
         third_line = self.expected_line(layout['entries'][1])
         self.wait_until(lambda: self.device_line() == third_line, what='the Device line after Down')
         self.assertEqual(self.probe('inspect', 'printer'), layout['entries'][1])
@@ -68,7 +66,7 @@ class DefaultTest(e2e.UtilityTest):
         name = layout['entries'][2]
         self.wait_until(lambda: self.device_line() == self.expected_line(name), what='the Device line')
         self.wine.reg_add(winenv.WINDOWS_KEY, 'Device', 'Escritorio_A,wineps.drv,CUPS:Escritorio_A')
-        self.keys('alt+c')
+        self.key('alt+c')
         self.wait_until(lambda: self.device_line() == self.expected_line(name), what='the Device line on Alt+C')
 
     def test_platform_one_takes_the_spooler_path_and_reports_the_failed_write(self):
@@ -82,7 +80,7 @@ class DefaultTest(e2e.UtilityTest):
         self.assertIn('SetPrinter Failed. Error code: 122', boxes[0]['texts'])
         self.assertEqual(boxes[0]['icon'], 0)
         self.screenshot('message-box')
-        self.keys('Return')
+        self.key('Return')
         self.wait_until(lambda: json.loads(self.probe('dialogs') or '[]') == [], what='the box closing')
         self.assertEqual(self.layout()['selected'], 1)  # back at the window, which answers
         # The mark stays where the system still has the default, not on the selection.
@@ -126,9 +124,8 @@ class DefaultTest(e2e.UtilityTest):
         self.assertEqual(self.layout()['selected'], 1)
         # Typing a name's first letter moves to it, which is a request like any selection change.
         sala = layout['entries'].index('Sala_C')
-        self.keys('Tab')
-        self.wait_until(lambda: self.layout()['focus'] == ID['List1'], what='the focus on the list')
-        self.keys('s')
+        self.key('Tab', until=lambda now: now['focus'] == ID['List1'], what='the focus on the list')
+        self.key('s')
         self.wait_until(lambda: self.device_line() == self.expected_line('Sala_C'), what='typing S')
         self.assertEqual(self.layout()['selected'], sala)
 
@@ -140,7 +137,7 @@ class DefaultTest(e2e.UtilityTest):
         self.assertEqual(self.probe('uia-hold'), 'ok')
         self.click_entry(layout, 1)
         self.wait_until(lambda: self.device_line() == self.expected_line(layout['entries'][1]), what='the Device line')
-        self.keys('alt+f')
+        self.key('alt+f')
         self.assertEqual(self.probe('wait-closed', '5'), 'closed')
         self.assertIsNone(self.process.poll(), 'the process ended before the object could be asked')
         answers = json.loads(self.probe('acc-held'))
@@ -197,7 +194,7 @@ class DefaultTest(e2e.UtilityTest):
 
         started = time.monotonic()
         self.click_entry(layout, 0)
-        self.keys('Down')
+        self.key('Down')
         self.wait_until(lambda: self.device_line() == self.expected_line(second), what='the second printer')
         print(f'\n  a click then Down, beside a slow program: the second printer in {time.monotonic() - started:.2f} s')
         self.assertEqual(self.layout()['selected'], 1)
@@ -209,7 +206,7 @@ class DefaultTest(e2e.UtilityTest):
 
         # Closed while the second notice, due when the first ended, is out: the window goes at
         # once, the process once it has gone round, within its bound counted from the window's close.
-        self.keys('alt+f')
+        self.key('alt+f')
         self.assertEqual(self.probe('wait-closed', '5'), 'closed')
         closed = time.monotonic()
         self.assertIsNone(self.process.poll(), 'the process ended with its window, a notice still due')

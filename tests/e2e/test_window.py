@@ -62,8 +62,8 @@ class WindowTest(e2e.UtilityTest):
                 self.assertEqual((item['type'], item['position'], item['size']), (e2e.UIA_LIST_ITEM, row + 1, 3))
                 self.assertEqual(item['status'], 'Padrão' if row == default else '')
         # Focus and selection as the list box has them.
-        self.keys('Tab', 'Down')
-        self.wait_until(lambda: self.layout()['selected'] == 0, what='Down selecting the first row')
+        self.key('Tab', until=lambda now: now['focus'] == ID['List1'], what='the focus on the list')
+        self.key('Down', until=lambda now: now['selected'] == 0, what='Down selecting the first row')
         first = json.loads(self.probe('acc-tree'))['children'][0]['state']
         self.assertEqual(first & (e2e.STATE_SELECTED | e2e.STATE_FOCUSED), e2e.STATE_SELECTED | e2e.STATE_FOCUSED)
 
@@ -147,14 +147,14 @@ class WindowTest(e2e.UtilityTest):
         self.start(expect_entries=3)
         seen = []
         for _ in range(3):
-            self.keys('Tab')
-            seen.append(self.layout()['focus'])
+            before = self.layout()['focus']
+            seen.append(self.key('Tab', until=lambda now, before=before: now['focus'] != before)['focus'])
         self.assertEqual(seen, [ID['List1'], ID['Command2'], ID['Command1']])
         self.assertEqual(self.layout()['selected'], -1)
 
     def test_alt_f_ends_the_program(self):
         self.start(expect_entries=3)
-        self.keys('alt+f')
+        self.key('alt+f')
         self.assertEqual(self.wait_exit(), 0)
 
     def test_a_click_on_fechar_ends_the_program(self):

@@ -9,7 +9,14 @@ from pathlib import Path
 
 cpack, build_dir, exe, arch = sys.argv[1:5]
 with tempfile.TemporaryDirectory() as scratch:
+    # An earlier run's package and sums in the folder: a zip-only run must certify neither.
+    (Path(scratch) / f'tavrelonim-1.0.0-windows-{arch}.msi').write_bytes(b'an earlier run')
+    (Path(scratch) / 'SHA256SUMS').write_text('0' * 64 + f'  tavrelonim-1.0.0-windows-{arch}.msi\n')
     subprocess.run([cpack, '-G', 'ZIP', '-B', scratch], cwd=build_dir, check=True, capture_output=True)
+    listed = sorted(line.split()[1] for line in (Path(scratch) / 'SHA256SUMS').read_text().splitlines())
+    expected = sorted(f'tavrelonim-1.0.0-windows-{arch}.{kind}' for kind in ('exe', 'zip'))
+    if listed != expected:
+        sys.exit(f'FAIL: a zip-only run lists {listed} in SHA256SUMS, not what it made: {expected}')
     zips = list(Path(scratch).glob(f'tavrelonim-*-windows-{arch}.zip'))
     if len(zips) != 1:
         sys.exit(f'FAIL: expected one tavrelonim-*-windows-{arch}.zip, found {[z.name for z in zips]}')
@@ -21,4 +28,12 @@ with tempfile.TemporaryDirectory() as scratch:
             sys.exit('FAIL: the packaged exe is not the one built')
         if b'Permission is hereby granted' not in package.read('LICENSE'):
             sys.exit('FAIL: the licence text is missing')
-    print(f'ok: {zips[0].name} holds {", ".join(names)}')
+    print(f'ok: {zips[0].name} holds {", ".join(names)}; SHA256SUMS lists only what the run made')
+
+# Without wixl the MSI's step fails, and says why.
+missing = subprocess.run([str(Path(cpack).with_name('cmake')), '-DCPACK_TAVRELONIM_WIXL=', '-P',
+                          str(Path(__file__).resolve().parents[2] / 'packaging' / 'PackageMsi.cmake')],
+                         capture_output=True, text=True)
+if missing.returncode == 0 or 'wixl was not found' not in missing.stderr:
+    sys.exit(f'FAIL: the MSI step without wixl exited {missing.returncode}: {missing.stderr.strip()[:300]}')
+print('ok: without wixl the MSI step fails, naming wixl')

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Builds the release files a second time, from a copy of the tree in another folder with a build
 folder of its own, and fails if any file differs from this build's, naming the file and the first
-differing offset. Only the toolchain is shared.
+differing offset. Only the toolchain is shared. The copy is a git checkout of its own, committed at
+this build's epoch, configured through a symbolic link and without SOURCE_DATE_EPOCH, as a user
+building a clone would.
 
 Then packages that copy again with a throwaway self-signed certificate, made here: the signatures
 must verify, and the exe with its signature removed must be the unsigned build's, byte for byte.
@@ -21,6 +23,15 @@ def tracked_files(source):
     listed = subprocess.run(['git', 'ls-files', '-co', '--exclude-standard', '-z'], cwd=source,
                             capture_output=True, check=True).stdout
     return [name for name in listed.decode().split('\0') if name and (source / name).is_file()]
+
+
+def make_checkout(tree, epoch):
+    """The copied tree as a repository with one commit, made at the epoch."""
+    dated = dict(os.environ, GIT_AUTHOR_DATE=f'@{epoch} +0000', GIT_COMMITTER_DATE=f'@{epoch} +0000',
+                 GIT_AUTHOR_NAME='check', GIT_AUTHOR_EMAIL='check@localhost', GIT_COMMITTER_NAME='check',
+                 GIT_COMMITTER_EMAIL='check@localhost')
+    return (run(['git', 'init', '-q'], cwd=tree) and run(['git', 'add', '-A'], cwd=tree, env=dated)
+            and run(['git', 'commit', '-q', '--no-gpg-sign', '-m', 'the tree under test'], cwd=tree, env=dated))
 
 
 def first_difference(a, b):
@@ -81,11 +92,16 @@ def main(source, build, preset, cmake, cpack, epoch):
         for name in tracked_files(source):
             (copy / name).parent.mkdir(parents=True, exist_ok=True)
             shutil.copy2(source / name, copy / name)
-        # The copy has no history of its own: the epoch comes as a checkout's builder would give it.
-        env = dict(os.environ, SOURCE_DATE_EPOCH=epoch)
+        # A git checkout of its own, whose commit is as old as this build's source, reached through
+        # a symbolic link and given no SOURCE_DATE_EPOCH: the build must find the commit's time.
+        if not make_checkout(copy, epoch):
+            return 1
+        (scratch / 'linked').symlink_to(copy, target_is_directory=True)
+        copy = scratch / 'linked'
+        env = {name: value for name, value in os.environ.items() if name != 'SOURCE_DATE_EPOCH'}
         started = time.monotonic()
         second = scratch / 'elsewhere' / 'build'
-        for step in ([cmake, '--preset', preset, '-B', second, '-DTAVRELONIM_TESTS=OFF'],
+        for step in ([cmake, '--preset', preset, '-S', copy, '-B', second, '-DTAVRELONIM_TESTS=OFF'],
                      [cmake, '--build', second, '--target', 'tavrelonim', '-j', str(os.cpu_count() or 2)],
                      [cpack, '-B', scratch / 'second']):
             if not run(step, cwd=copy if step[1] == '--preset' else second, env=env):
