@@ -26,10 +26,12 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 
+# Root's steps go through sudo for another user, here and for the emulator's registration.
+sudo_cmd=()
+[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+
 install_missing() {
   echo "install-deps: installing ${missing[*]}" >&2
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
   export DEBIAN_FRONTEND=noninteractive
   # The i386 packages come through Debian's multiarch.
   dpkg --print-foreign-architectures | grep -qx i386 || "${sudo_cmd[@]}" dpkg --add-architecture i386
@@ -56,4 +58,4 @@ install_missing() {
 }
 
 [ ${#missing[@]} -eq 0 ] || install_missing
-bash "$(dirname "$0")/x86-emulation.sh" ensure
+"${sudo_cmd[@]}" bash "$(dirname "$0")/x86-emulation.sh" ensure

@@ -16,7 +16,7 @@
 # machine's sources. The entry lasts until the next boot; `echo -1 > "$ENTRY"` removes it.
 set -euo pipefail
 
-EMULATOR=/usr/local/libexec/tavrelonim/qemu-i386
+EMULATOR=${TAVRELONIM_X86_EMULATOR:-/usr/local/libexec/tavrelonim/qemu-i386}  # where it is kept; the variable names another, to try the step
 BINFMT=/proc/sys/fs/binfmt_misc
 ENTRY=$BINFMT/qemu-i386
 EMULATOR_SUITE=trixie
@@ -25,10 +25,27 @@ KEYRING=/usr/share/keyrings/debian-archive-keyring.gpg
 MAGIC='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
 MASK='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
 
-# Whether a static 32-bit x86 program of 96 bytes (exit(42) through int 0x80) runs here.
-tiny_32bit_runs() {
-  local program status=0
-  program=$(mktemp)
+# A folder where programs may be run: a temporary folder mounted noexec (common hardening) would
+# make every program fail there, 32-bit or not. Each candidate is tried with a copy of a native
+# program; the checkout's own build folder, where the tests run programs anyway, comes last.
+exec_folder() {
+  local folder probe
+  for folder in "${TMPDIR:-/tmp}" /var/tmp /dev/shm "$(cd "$(dirname "$0")/.." && pwd)/build"; do
+    mkdir -p "$folder" 2>/dev/null || continue
+    probe=$(mktemp -p "$folder" tavrelonim-exec.XXXXXX 2>/dev/null) || continue
+    cp /bin/true "$probe" && chmod +x "$probe" && "$probe" 2>/dev/null && { rm -f "$probe"; echo "$folder"; return 0; }
+    rm -f "$probe"
+  done
+  return 1
+}
+
+# How a static 32-bit x86 program of 96 bytes (exit(42) through int 0x80) fares here: "runs",
+# "refused" (no folder lets any program run, so nothing is known of 32-bit ones) or "no" (the
+# kernel and binfmt_misc have no way to run it).
+tiny_32bit() {
+  local folder program status=0
+  folder=$(exec_folder) || { echo refused; return 0; }
+  program=$(mktemp -p "$folder" tavrelonim-x86.XXXXXX)
   printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00'`
         `'\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00'`
         `'\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'`
@@ -37,8 +54,9 @@ tiny_32bit_runs() {
   chmod +x "$program"
   "$program" 2>/dev/null || status=$?
   rm -f "$program"
-  [ "$status" -eq 42 ]
+  if [ "$status" -eq 42 ]; then echo runs; else echo no; fi
 }
+tiny_32bit_runs() { [ "$(tiny_32bit)" = runs ]; }
 
 # The enabled binfmt_misc entry that hands i386 ELF files to an interpreter, if any.
 emulating_entry() {
@@ -96,9 +114,23 @@ fetch_into() {
   install -D -m 0755 "$work/root/usr/bin/qemu-i386" "$EMULATOR" || { echo "could not install $EMULATOR"; return 1; }
 }
 
+# The interpreter of the entry that hands i386 programs to an emulator, if any.
+registered_interpreter() {
+  local entry
+  entry=$(emulating_entry) || return 1
+  sed -n 's/^interpreter //p' "$entry"
+}
+
 ensure() {
-  local force=${1:-}
-  if [ "$force" != --force ] && tiny_32bit_runs; then return 0; fi
+  local force=${1:-} how interpreter
+  how=$(tiny_32bit)
+  [ "$how" != refused ] || { echo "no folder here lets a program run (noexec everywhere), so nothing can be told"; return 1; }
+  interpreter=$(registered_interpreter || true)
+  if [ "$force" != --force ] && [ "$how" = runs ]; then
+    # Running, but perhaps through another emulator (Debian 12's own, a minute of CPU a start).
+    [ -n "$interpreter" ] && [ "$interpreter" != "$EMULATOR" ] || return 0
+    echo "x86-emulation: i386 programs run through $interpreter; replacing it with Debian $EMULATOR_SUITE's" >&2
+  fi
   [ "$(id -u)" -eq 0 ] || { echo "not root: cannot register a binfmt_misc entry"; return 1; }
   grep -qw binfmt_misc /proc/filesystems || { echo "the kernel has no binfmt_misc"; return 1; }
   if ! mountpoint -q "$BINFMT"; then
@@ -108,10 +140,19 @@ ensure() {
     echo "x86-emulation: fetching qemu-i386 from Debian $EMULATOR_SUITE" >&2
     fetch_emulator || return 1
   fi
-  # An entry of the same name with another interpreter (Debian 12's slow one) gives way to ours.
-  if [ -f "$ENTRY" ] && ! grep -qx "interpreter $EMULATOR" "$ENTRY"; then echo -1 >"$ENTRY"; fi
-  [ -f "$ENTRY" ] || printf ':qemu-i386:M::%s:%s:%s:F\n' "$MAGIC" "$MASK" "$EMULATOR" >"$BINFMT/register"
-  tiny_32bit_runs || { echo "a 32-bit program still does not run with $EMULATOR registered"; return 1; }
+  # Another entry for i386 programs (Debian 12's slow one, under any name) gives way to ours.
+  local entry registered=false
+  while entry=$(emulating_entry) && ! grep -qx "interpreter $EMULATOR" "$entry"; do echo -1 >"$entry"; done
+  if [ ! -f "$ENTRY" ]; then
+    printf ':qemu-i386:M::%s:%s:%s:F\n' "$MAGIC" "$MASK" "$EMULATOR" >"$BINFMT/register"
+    registered=true
+  fi
+  if ! tiny_32bit_runs; then
+    # An entry that does not help would only change how every i386 program on the kernel runs.
+    if $registered; then echo -1 >"$ENTRY"; fi
+    echo "a 32-bit program still does not run with $EMULATOR registered (the entry was taken back)"
+    return 1
+  fi
 }
 
 # Why the emulator set up by ensure is not running 32-bit programs, read off the machine.
@@ -121,13 +162,17 @@ why_not_emulated() {
   elif ! mountpoint -q "$BINFMT"; then echo "binfmt_misc is not mounted"
   elif [ ! -x "$EMULATOR" ]; then echo "$EMULATOR could not be fetched (the install step said why)"
   elif [ ! -f "$ENTRY" ]; then echo "no binfmt_misc entry hands them to $EMULATOR"
+  elif ! head -n 1 "$ENTRY" | grep -qx enabled; then echo "the binfmt_misc entry $ENTRY is disabled"
   else echo "they fail even with $EMULATOR registered"
   fi
 }
 
 describe() {
-  local entry interpreter
-  if ! tiny_32bit_runs; then
+  local entry interpreter how
+  how=$(tiny_32bit)
+  if [ "$how" = refused ]; then
+    echo "skipped: no folder here lets a program run (noexec everywhere), so whether 32-bit ones run is unknown"
+  elif [ "$how" != runs ]; then
     echo "skipped: the kernel runs no 32-bit program, and $(why_not_emulated)"
   elif entry=$(emulating_entry); then
     interpreter=$(sed -n 's/^interpreter //p' "$entry")
