@@ -27,24 +27,38 @@ ID = {}
 class Probe:
     """One probe process for a test: a command a line in, an answer a line out."""
 
-    def __init__(self, wine, exe):
-        self.wine, self.exe = wine, exe
-        self.process = wine.start(exe, 'serve', stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    def __init__(self, wine, exe, errors=None):
+        self.wine, self.exe, self.errors = wine, exe, errors
+        self.process = self._start()
         self.pending = b''
         self.answered = 0
         self.restarted = False
+
+    def _start(self):
+        # What it and Wine say on its standard error (a crash's report among it) is kept, so that a
+        # probe that ends early says why.
+        errors = open(self.errors, 'ab') if self.errors else subprocess.DEVNULL  # noqa: SIM115
+        try:
+            return self.wine.start(self.exe, 'serve', stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=errors)
+        finally:
+            if self.errors:
+                errors.close()
 
     def ask(self, *argv, timeout=60):
         try:
             return self._ask(argv, timeout)
         except (RuntimeError, BrokenPipeError):
-            # Seen once, on a loaded machine: a probe just started by a test ended at its first
-            # question. Its own start is started again, once, and said; anything later is a failure.
+            # Seen once in CI, on a loaded machine: a probe just started by a test ended at its first
+            # question; 100 starts beside a starting utility, on an idle and on a loaded machine,
+            # never repeated it. Its own start is started again, once, and said with its exit code
+            # and its standard error; anything later is a failure.
             if self.answered or self.restarted:
                 raise
-            print(f'\n  the probe ended at its first question (exit code {self.process.poll()}); started again')
+            said = Path(self.errors).read_text(errors='replace')[-2000:] if self.errors else ''
+            print(f'\n  the probe ended at its first question (exit code {self.process.poll()}; it said '
+                  f'{said.strip()!r}); started again')
             self.restarted = True
-            self.process = self.wine.start(self.exe, 'serve', stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+            self.process = self._start()
             self.pending = b''
             return self._ask(argv, timeout)
 
@@ -133,7 +147,7 @@ class UtilityTest(unittest.TestCase):
     def probe(self, *argv):
         """Asks this test's probe; it starts with the first question."""
         if self.prober is None:
-            self.prober = Probe(self.wine, self.probe_exe)
+            self.prober = Probe(self.wine, self.probe_exe, self.artifacts / 'probe-errors.txt')
         return self.prober.ask(*argv)
 
     def wait_exit(self, seconds=10):
@@ -172,6 +186,13 @@ class UtilityTest(unittest.TestCase):
     def click_control(self, layout, control_id):
         left, top, width, height = self.control(layout, control_id)['screen']
         self.click_at(left + width // 2, top + height // 2)
+
+    def hover_entry(self, layout, index):
+        """Rests the mouse on the entry's row, a little in from the list's left edge."""
+        left, top, _, _ = self.control(layout, ID['List1'])['screen']
+        ox, oy = self.desktop_origin()
+        y = top + LIST_BORDER + layout['item_height'] * index + layout['item_height'] // 2
+        subprocess.run(['xdotool', 'mousemove', str(ox + left + 60), str(oy + y)], env=self.xenv, check=True)
 
     def click_entry(self, layout, index):
         left, top, _, _ = self.control(layout, ID['List1'])['screen']

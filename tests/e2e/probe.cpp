@@ -19,6 +19,7 @@
 //     uia-tree                     the list and its items as a UI Automation client reads them (JSON)
 //     uia-hold / uia-held          keeps the list's element and its first item's; later, what reading them answers
 //     dialogs                      the message boxes on the desktop and their texts (JSON)
+//     tips                         the texts of the utility's tips showing now, and a tip's delay (JSON)
 //     default-printer              GetDefaultPrinterW
 //     set-default NAME             SetDefaultPrinterW, which sends no notice: ok or failed
 //     notify                       the settings notice naming "windows", to every top-level window
@@ -32,10 +33,13 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
-#include <oleacc.h>
 #include <windows.h>
+// After windows.h, which the two below need.
+#include <commctrl.h>
+#include <oleacc.h>
 #include <winspool.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -332,6 +336,42 @@ std::string Events(DWORD milliseconds) {
 }
 
 // The message boxes on the desktop, with the texts of their controls.
+// The utility's tips: the texts of those that show now, read as any program reads a window's, and
+// how long a tip waits for the mouse to rest (-1 while the utility has made none).
+struct TipsFound {
+    DWORD utility = 0;
+    std::string texts;
+    LRESULT delay = -1;
+};
+BOOL CALLBACK CollectTip(HWND window, LPARAM out) {
+    auto& found = *reinterpret_cast<TipsFound*>(out);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != found.utility || ClassOf(window) != L"tooltips_class32") {
+        return TRUE;
+    }
+    found.delay = SendMessageW(window, TTM_GETDELAYTIME, TTDT_INITIAL, 0);
+    if (IsWindowVisible(window)) {
+        // Sent, not GetWindowText: that reads another process's window's caption, never its text.
+        std::wstring text(4096, L'\0');
+        DWORD_PTR length = 0;
+        SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                            2000, &length);
+        text.resize(std::min<std::size_t>(length, text.size()));
+        found.texts += Cat(found.texts.empty() ? "" : ",", Json(Utf8(text)));
+    }
+    return TRUE;
+}
+
+std::string Tips() {
+    TipsFound found;
+    if (HWND utility = FindUtility(0); utility != nullptr) {
+        GetWindowThreadProcessId(utility, &found.utility);
+        EnumWindows(CollectTip, reinterpret_cast<LPARAM>(&found));
+    }
+    return Cat("{\"showing\":[", found.texts, "],\"delay\":", Num(static_cast<long>(found.delay)), "}");
+}
+
 std::string Dialogs() {
     std::string items;
     EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&items));
@@ -485,6 +525,9 @@ std::string Answer(const std::vector<std::string>& words) {
     }
     if (command == "uia-held") {
         return AutomationHeld();
+    }
+    if (command == "tips") {
+        return Tips();
     }
     if (command == "dialogs") {
         return Dialogs();

@@ -13,6 +13,11 @@ SPECIAL = {
     'Sem Virgula': 'wineps.drv',
 }
 
+# Shared printers of one print server, whole names of 90 characters and more, differing only in
+# their last word.
+SERVER = '\\\\servidor-impressao.filial-norte.exemplo\\Andar_3_Colorida_Laser_Duplex_A3_Modelo_X'
+LONG_NAMES = (SERVER + '_Frente', SERVER + '_Fundos')
+
 # Names in other scripts, as Windows stores them: Cyrillic, Greek, CJK, an emoji past the 16-bit plane.
 UNICODE_NAMES = ('Печать Склад 2', 'Εκτυπωτής Γραφείου', 'Drucker Ω 東京', 'Impressora 🖨️')
 
@@ -111,6 +116,32 @@ class BadInputTest(e2e.UtilityTest):
         finally:
             self.kill_all()
             winenv.set_cups_printer(self.state['cups_server'], 'Nova_D', present=False)
+
+    def test_long_names_show_their_ends_and_whole_in_a_tip(self):
+        port = 'CUPS:Escritorio_B'
+        self.assertTrue(all(len(name) >= 90 for name in LONG_NAMES))
+        self.import_values({name: f'wineps.drv,{port},15,45' for name in LONG_NAMES})
+        layout = self.start(expect_entries=3 + len(LONG_NAMES))
+        self.assertTrue(set(LONG_NAMES) <= set(layout['entries']))  # the list box holds them whole
+        self.screenshot('long-names')
+        self.assertEqual(json.loads(self.probe('tips'))['delay'], -1, 'a tip made before the mouse came')
+        showing = lambda: json.loads(self.probe('tips'))['showing']  # noqa: E731
+        for name in LONG_NAMES:
+            with self.subTest(name=name):
+                self.hover_entry(layout, layout['entries'].index(name))
+                self.wait_until(lambda: showing() == [name], what=f'the tip of {name!r}')
+        # A name that fits shows no tip: the last one goes, and none comes in three times the
+        # tip's own wait for the mouse to rest (the one while that a negative needs).
+        self.hover_entry(layout, layout['entries'].index('Sala_C'))
+        self.wait_until(lambda: showing() == [], what='the tip going')
+        time.sleep(3 * json.loads(self.probe('tips'))['delay'] / 1000)
+        self.assertEqual(showing(), [])
+        # A click writes the whole name, and a reader hears it whole.
+        row = layout['entries'].index(LONG_NAMES[1])
+        self.click_entry(layout, row)
+        self.wait_until(lambda: self.profile('windows', 'Device') == f'{LONG_NAMES[1]},wineps.drv,{port}',
+                        what='the Device line with the whole name')
+        self.assertEqual(json.loads(self.probe('acc-tree'))['children'][row]['name'], LONG_NAMES[1])
 
 
 if __name__ == '__main__':

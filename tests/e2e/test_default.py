@@ -8,6 +8,9 @@ import winenv
 from e2e import ID
 
 
+BS_DEFPUSHBUTTON = 0x1  # winuser.h
+
+
 class DefaultTest(e2e.UtilityTest):
     def setUp(self):
         super().setUp()
@@ -68,6 +71,22 @@ class DefaultTest(e2e.UtilityTest):
         self.wine.reg_add(winenv.WINDOWS_KEY, 'Device', 'Escritorio_A,wineps.drv,CUPS:Escritorio_A')
         self.key('alt+c')
         self.wait_until(lambda: self.device_line() == self.expected_line(name), what='the Device line on Alt+C')
+
+    def test_enter_in_the_list_presses_the_button_that_looks_the_default(self):
+        layout = self.start(expect_entries=3)
+        self.click_entry(layout, 2)
+        name = layout['entries'][2]
+        self.wait_until(lambda: self.device_line() == self.expected_line(name), what='the Device line')
+        now = self.wait_until(lambda: (lambda l: l if l['focus'] == ID['List1'] else None)(self.layout()),
+                              what='the focus in the list')
+        style = {c['id']: c['style'] for c in now['controls']}
+        self.assertTrue(style[ID['Command1']] & BS_DEFPUSHBUTTON, 'Como Padrão looks the default')
+        self.assertFalse(style[ID['Command2']] & BS_DEFPUSHBUTTON)
+        # Another program makes another printer the default; Enter presses Como Padrão again.
+        self.wine.reg_add(winenv.WINDOWS_KEY, 'Device', 'Escritorio_A,wineps.drv,CUPS:Escritorio_A')
+        self.key('Return')
+        self.wait_until(lambda: self.device_line() == self.expected_line(name), what='the Device line on Enter')
+        self.assertEqual(self.layout()['focus'], ID['List1'])  # pressed where it looks pressed, focus kept
 
     def test_platform_one_takes_the_spooler_path_and_reports_the_failed_write(self):
         # Wine as a platform-1 system: its level-5 SetPrinterA fails with 122.

@@ -3,6 +3,7 @@
 #include "ui/contract/PhaseEnds.h"
 #include "ui/layout/Twips.h"
 #include "ui/list/ListPresentation.h"
+#include "ui/list/NameFitting.h"
 
 using tavrelonim::ui::ClientSizeForDpi;
 using tavrelonim::ui::PixelSize;
@@ -85,4 +86,45 @@ TEST(StartupPhaseAnswer, AnUnstampedPhaseIsMissingNeverANegativeTime) {
     EXPECT_TRUE(PhaseEndsFromAnswer("1000|1500|2500", 1.0, 3).empty());  // a phase short
     EXPECT_TRUE(PhaseEndsFromAnswer("0|1|2|3", 1.0, 3).empty());         // no clock
     EXPECT_TRUE(PhaseEndsFromAnswer("1000|1x|2|3", 1.0, 3).empty());
+}
+
+TEST(NameFitting, ANameThatFitsIsDrawnWholeAndACutOneKeepsItsEndBehindTheEllipsis) {
+    using tavrelonim::ui::FitName;
+    // Every character 7 pixels wide, the ellipsis 9: a font of the tests' own.
+    const auto width = [](std::wstring_view text) {
+        long pixels = 0;
+        for (const wchar_t letter : text) {
+            pixels += letter == L'\u2026' ? 9 : 7;
+        }
+        return pixels;
+    };
+    const std::wstring fits = L"Escritorio_A";
+    EXPECT_EQ(FitName(fits, 84, width).shown, fits);  // exactly as wide as the row
+    EXPECT_FALSE(FitName(fits, 84, width).cut);
+    // Two shared printers of one server, differing only in their last word.
+    const std::wstring server = L"\\\\servidor-impressao.filial-norte.exemplo\\Andar_3_Colorida_";
+    for (const long available : {200L, 300L, 400L}) {
+        const auto front = FitName(server + L"Frente", available, width);
+        const auto back = FitName(server + L"Fundos", available, width);
+        EXPECT_TRUE(front.cut && back.cut) << available;
+        EXPECT_NE(front.shown, back.shown) << available;
+        EXPECT_LE(width(front.shown), available);
+        // The last part whole after the ellipsis, the beginning before it as far as it fits.
+        EXPECT_TRUE(front.shown.ends_with(L"\u2026\\Andar_3_Colorida_Frente")) << available;
+        EXPECT_TRUE(server.starts_with(front.shown.substr(0, front.shown.find(L'\u2026'))));
+        EXPECT_GT(width(front.shown), available - 7) << "a character more would have fitted";
+    }
+    // A name without a backslash keeps its beginning and its end; the ellipsis stands where the
+    // middle was taken out.
+    const std::wstring plain = L"Impressora_Laser_Colorida_do_Terceiro_Andar_Sala_Norte";
+    const auto cut = FitName(plain, 150, width);
+    const std::size_t mark = cut.shown.find(L'\u2026');
+    ASSERT_NE(mark, std::wstring::npos);
+    EXPECT_EQ(plain.substr(0, mark), cut.shown.substr(0, mark));
+    EXPECT_TRUE(plain.ends_with(cut.shown.substr(mark + 1)));
+    const std::size_t end = cut.shown.size() - mark - 1;
+    EXPECT_TRUE(end == mark || end + 1 == mark) << "as much of the end as of the beginning";
+    // A path whose last part alone is too wide is cut in the middle too, and so keeps its end.
+    EXPECT_TRUE(FitName(server + L"Frente", 100, width).shown.ends_with(L"Frente"));
+    EXPECT_EQ(FitName(L"", -5, width).shown, L"");
 }

@@ -179,9 +179,9 @@ class Wine:
                 raise RuntimeError(f'{argv} exited {code}: {said.strip()} {err.read().decode(errors="replace")}')
             return said
 
-    def start(self, *argv, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL):
+    def start(self, *argv, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL):
         return subprocess.Popen([loader_for(argv[0]), *map(str, argv)], env=self.env, stdin=stdin, stdout=stdout,
-                                stderr=subprocess.DEVNULL)
+                                stderr=stderr)
 
     @staticmethod
     def windows_path(path):

@@ -35,10 +35,11 @@ inline constexpr int kButtonCaptionMarginTwips = 150;
 inline constexpr TwipRect kClientArea{0, 0, 9330, 4575};
 
 inline constexpr std::array<ControlEntry, 5> kControls{{
+    // The window's default button: Enter presses it wherever the focus is but on the other one.
     {ControlId::Command1,
      ControlId::None,
      L"BUTTON",
-     WS_TABSTOP | BS_PUSHBUTTON,
+     WS_TABSTOP | BS_DEFPUSHBUTTON,
      0,
      {7800, 1680, 1335, 855},
      L"&Como Padr\u00e3o",

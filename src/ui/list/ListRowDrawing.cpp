@@ -1,11 +1,13 @@
 #include "ui/list/ListRowDrawing.h"
 
 #include <string>
+#include <string_view>
 
 #include "ui/layout/ControlTable.h"
 #include "ui/layout/Dpi.h"
 #include "ui/layout/Twips.h"
 #include "ui/list/ListBoxPrinterList.h"
+#include "ui/list/NameFitting.h"
 #include "ui/win32/Win32Handles.h"
 
 namespace tavrelonim::ui {
@@ -35,7 +37,37 @@ void DrawCheckMark(HDC context, const RECT& box, COLORREF colour) {
     ::SetBkColor(context, formerBack);
 }
 
+// Where a row's name starts: past the check mark's square margin and the gap after it.
+long NameLeft(HWND list, const RECT& row) {
+    return row.left + (row.bottom - row.top) + TwipsToPixels(kListTextGapTwips, DpiForWindow(list));
+}
+
+// What the row shows of the name, measured in the font selected into the context.
+FittedName FitRowName(HDC context, std::wstring_view name, long available) {
+    return FitName(name, available, [context](std::wstring_view text) {
+        SIZE extent{};
+        ::GetTextExtentPoint32W(context, text.data(), static_cast<int>(text.size()), &extent);
+        return static_cast<long>(extent.cx);
+    });
+}
+
 }  // namespace
+
+std::optional<std::wstring> CutRowName(HWND list, int row, HFONT font) {
+    RECT box{};
+    if (row < 0 || ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&box)) ==
+                       LB_ERR) {
+        return std::nullopt;
+    }
+    const WindowDc context(list);
+    if (context.get() == nullptr) {
+        return std::nullopt;
+    }
+    const SelectedObject selection(context.get(), font);
+    std::wstring name = ListBoxText(list, static_cast<UINT>(row));
+    const bool cut = FitRowName(context.get(), name, box.right - NameLeft(list, box)).cut;
+    return cut ? std::optional(std::move(name)) : std::nullopt;
+}
 
 SystemColours CurrentSystemColours() noexcept {
     return {::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_WINDOW), ::GetSysColor(COLOR_HIGHLIGHTTEXT),
@@ -57,12 +89,12 @@ void DrawListRow(const DRAWITEMSTRUCT& item, HFONT font, bool marked, bool highC
             ListRowColours(highContrast, (item.itemState & ODS_SELECTED) != 0, CurrentSystemColours());
         ::SetTextColor(context, colours.text);
         ::SetBkColor(context, colours.back);
-        const std::wstring name = ListBoxText(item.hwndItem, item.itemID);
         const int margin = row.bottom - row.top;
         const SelectedObject selection(context, font);
-        const int gap = TwipsToPixels(kListTextGapTwips, DpiForWindow(item.hwndItem));
-        ::ExtTextOutW(context, row.left + margin + gap, row.top, ETO_OPAQUE | ETO_CLIPPED, &row, name.c_str(),
-                      static_cast<UINT>(name.size()), nullptr);
+        const long left = NameLeft(item.hwndItem, row);
+        const FittedName name = FitRowName(context, ListBoxText(item.hwndItem, item.itemID), row.right - left);
+        ::ExtTextOutW(context, static_cast<int>(left), row.top, ETO_OPAQUE | ETO_CLIPPED, &row, name.shown.c_str(),
+                      static_cast<UINT>(name.shown.size()), nullptr);
         if (marked) {
             DrawCheckMark(context, {row.left, row.top, row.left + margin, row.bottom}, colours.text);
         }

@@ -7,6 +7,9 @@
 #endif
 #include <windows.h>
 
+#include <optional>
+#include <string>
+
 #include "ui/list/ListPresentation.h"
 
 namespace tavrelonim::ui {
@@ -16,6 +19,10 @@ namespace tavrelonim::ui {
 // Whether the user has high contrast on now.
 [[nodiscard]] bool HighContrastOn() noexcept;
 
+// A name too wide for its row shows an ellipsis where it is cut, keeping its end in view.
 void DrawListRow(const DRAWITEMSTRUCT& item, HFONT font, bool marked, bool highContrast);
+
+// The row's whole name when the row shows it cut; none when it shows whole, or there is no such row.
+[[nodiscard]] std::optional<std::wstring> CutRowName(HWND list, int row, HFONT font);
 
 }  // namespace tavrelonim::ui

@@ -213,14 +213,26 @@ LRESULT MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             const auto id = static_cast<ControlId>(LOWORD(wParam));
             const UINT notification = HIWORD(wParam);
             if (id == ControlId::Command1 && notification == BN_CLICKED) {
+                ShowDefaultButton();  // a click gives it the focus, which the look follows
                 Command1_Click();
             } else if (id == ControlId::Command2 && notification == BN_CLICKED) {
                 Command2_Click();
             } else if (id == ControlId::List1 && notification == LBN_SELCHANGE) {
                 List1_Click();
+            } else if (id == ControlId::List1 && notification == LBN_SETFOCUS) {
+                ShowDefaultButton();
             }
             return 0;
         }
+        case WM_SETCURSOR:
+            // Passed up from the list for every move of the mouse over it: its tip follows.
+            if (reinterpret_cast<HWND>(wParam) == Control(ControlId::List1)) {
+                nameTip_.Follow(Control(ControlId::List1), window_, listFont_.get());
+            }
+            break;
+        case DM_GETDEFID:
+            // Asked by the keyboard handling for Enter pressed anywhere but on a button.
+            return MAKELRESULT(static_cast<WORD>(ControlId::Command1), DC_HASDEFID);
         case WM_DRAWITEM: {
             const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
             if (item->hwndItem != Control(ControlId::List1)) {

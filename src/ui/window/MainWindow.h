@@ -17,6 +17,7 @@
 #include "ui/accessibility/ListAccessible.h"
 #include "ui/layout/ControlTable.h"
 #include "ui/list/ListBoxPrinterList.h"
+#include "ui/list/NameTip.h"
 #include "ui/list/PrinterReadAhead.h"
 #include "ui/win32/RegistryKeyWatch.h"
 #include "ui/win32/Win32Handles.h"
@@ -71,6 +72,9 @@ private:
     void Command1_Click();
     void Command2_Click();
     void List1_Click();
+    // The default button's look where the focus is now: on Fechar when it has the focus, else on
+    // Como Padrão, which Enter then presses.
+    void ShowDefaultButton() noexcept;
 
     // First, so that the spooler loads, and a long list's read begins, before anything else of
     // the window is made.
@@ -86,6 +90,7 @@ private:
     UniqueFont listFont_;
     platform::Win32Platform platform_;
     ListBoxPrinterList list_;
+    NameTip nameTip_;  // made the first time the mouse is over the list
     std::optional<defaulting::ApplicationPrinter> applicationPrinter_;
     std::optional<ListAccessibility> accessibility_;
     // Sees the default change even when the changer sends no notice, as SetDefaultPrinter does not.

@@ -137,7 +137,8 @@ void MainWindow::ApplyLayout(int dpi) {
 void MainWindow::AdoptRowHeightAndFonts(ControlLayout& layout) {
     // A list drawn by its owner keeps the row height it was given, whatever its font.
     ::SendMessageW(Control(ControlId::List1), LB_SETITEMHEIGHT, 0, MAKELPARAM(layout.rowHeight, 0));
-    // The controls hold the new fonts now; the old ones can go.
+    // The controls hold the new fonts now (the name tip too, if made); the old ones can go.
+    nameTip_.SetFont(layout.listFont.get());
     windowFont_ = std::move(layout.windowFont);
     listFont_ = std::move(layout.listFont);
 }

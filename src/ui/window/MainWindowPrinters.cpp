@@ -80,4 +80,13 @@ void MainWindow::Command2_Click() { ::DestroyWindow(window_); }
 
 void MainWindow::List1_Click() { Command1_Click(); }
 
+void MainWindow::ShowDefaultButton() noexcept {
+    // As a dialog shows it: the focused button looks the default, and with the focus on no button
+    // the window's default button does, the one Enter presses. Tab between the buttons is the
+    // keyboard handling's to show; a click or the list taking the focus is shown here.
+    const bool onClose = ::GetFocus() == Control(ControlId::Command2);
+    ::SendMessageW(Control(ControlId::Command1), BM_SETSTYLE, onClose ? BS_PUSHBUTTON : BS_DEFPUSHBUTTON, TRUE);
+    ::SendMessageW(Control(ControlId::Command2), BM_SETSTYLE, onClose ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
 }  // namespace tavrelonim::ui
