@@ -58,6 +58,8 @@ struct Raised {
     std::vector<std::pair<std::wstring, std::wstring>> statusChanges;  // before, after
     int structureChanges = 0;
     bool listening = true;
+    // Each disconnect, with what the provider answered when asked who it is meanwhile.
+    std::vector<HRESULT> disconnects;
 };
 inline Raised raised;
 
@@ -81,6 +83,31 @@ inline HRESULT WINAPI RaiseStructureChange(IRawElementProviderSimple*, int, int*
     return S_OK;
 }
 
+// As the core disconnects a provider: it finds the element by its runtime id, the list's by its
+// host window's provider.
+inline HRESULT WINAPI Disconnect(IRawElementProviderSimple* provider) noexcept {
+    IRawElementProviderFragment* fragment = nullptr;
+    if (FAILED(provider->QueryInterface(uia::kIidFragment, reinterpret_cast<void**>(&fragment)))) {
+        raised.disconnects.push_back(E_NOINTERFACE);
+        return E_NOINTERFACE;
+    }
+    SAFEARRAY* id = nullptr;
+    HRESULT found = fragment->GetRuntimeId(&id);
+    if (SUCCEEDED(found) && id == nullptr) {
+        IRawElementProviderSimple* host = nullptr;
+        found = provider->get_HostRawElementProvider(&host);
+        if (host != nullptr) {
+            host->Release();
+        }
+    }
+    if (id != nullptr) {
+        ::SafeArrayDestroy(id);
+    }
+    fragment->Release();
+    raised.disconnects.push_back(found);
+    return found;
+}
+
 inline ReaderFunctions Functions() {
     ReaderFunctions functions;
     functions.sysAllocString = &::SysAllocString;
@@ -93,6 +120,7 @@ inline ReaderFunctions Functions() {
     functions.uiaRaiseAutomationEvent = &RaiseEvent;
     functions.uiaRaisePropertyChangedEvent = &RaisePropertyChange;
     functions.uiaRaiseStructureChangedEvent = &RaiseStructureChange;
+    functions.uiaDisconnectProvider = &Disconnect;
     return functions;
 }
 

@@ -82,6 +82,7 @@ TEST_F(ListAutomationTest, EachRowIsAListItemNamedByItsPrinterWithTheDefaultInIt
     IRawElementProviderSimple* root = automation.Root();
     EXPECT_EQ(Number(root, uia::kControlTypeProperty), uia::kListControlType);
     EXPECT_EQ(Text(root, uia::kNameProperty), L"Lista das quimberatos");
+    EXPECT_EQ(Property(root, uia::kLabeledByProperty).vt, VT_EMPTY);  // its name is the label's already
     for (long row = 0; row < 3; ++row) {
         IRawElementProviderSimple* item = Row(row);
         ASSERT_NE(item, nullptr);
@@ -330,4 +331,49 @@ TEST_F(OnWindowThread, ACallOutlastingItsWaitStillAnswersWhatItDidAndAForeignCal
               }),
               std::make_pair(S_OK, std::wstring(L"Escritorio_A")));
     EXPECT_EQ(list.nameReads, 2);  // once for the real caller, never for the foreign messages
+}
+
+namespace {
+
+constexpr const wchar_t* kEndMessage = L"Tavrelonim.Test.ListEnds";
+ListAutomation* ending = nullptr;
+LRESULT CALLBACK EndingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    if (message == ::RegisterWindowMessageW(kEndMessage)) {
+        ending->Detach();
+        return 0;
+    }
+    return ServingProcedure(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+TEST_F(OnWindowThread, AListGoneInsideASentMessageIsCutOffOnceItMayBeAndIsGoneMeanwhile) {
+    // The list's end comes inside a message another thread sent (another program closing the
+    // window): the core cannot be called there.
+    ending = onWindow.get();
+    ::SetWindowLongPtrW(list.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EndingProcedure));
+    const UINT endMessage = ::RegisterWindowMessageW(kEndMessage);
+    std::atomic<bool> sent{false};
+    std::thread closer([&] {
+        ::SendMessageW(list.window, endMessage, 0, 0);
+        sent = true;
+    });
+    for (MSG message; !sent;) {
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+            ::DispatchMessageW(&message);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    closer.join();
+    EXPECT_TRUE(raised.disconnects.empty());  // nothing called out inside the send
+    VARIANT value{};
+    EXPECT_EQ(row0->GetPropertyValue(uia::kNameProperty, &value), uia::kElementNotAvailable);
+    // Out of it: every provider is cut off, each still saying who it is while the core asks.
+    onWindow->Disconnect();
+    EXPECT_EQ(raised.disconnects, (std::vector<HRESULT>{S_OK, S_OK}));  // the first row and the list
+    EXPECT_TRUE(onWindow->Disconnected());
+    SAFEARRAY* id = nullptr;
+    auto* fragment = As<IRawElementProviderFragment>(row0, uia::kIidFragment);
+    EXPECT_EQ(fragment->GetRuntimeId(&id), uia::kElementNotAvailable);  // and nothing once disconnected
+    fragment->Release();
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "ui/contract/PhaseEnds.h"
+#include "ui/layout/DpiSources.h"
 #include "ui/layout/Twips.h"
 #include "ui/list/ListPresentation.h"
 #include "ui/list/NameFitting.h"
@@ -127,4 +130,25 @@ TEST(NameFitting, ANameThatFitsIsDrawnWholeAndACutOneKeepsItsEndBehindTheEllipsi
     // A path whose last part alone is too wide is cut in the middle too, and so keeps its end.
     EXPECT_TRUE(FitName(server + L"Frente", 100, width).shown.ends_with(L"Frente"));
     EXPECT_EQ(FitName(L"", -5, width).shown, L"");
+}
+
+TEST(DpiSources, TheWindowsOwnThenItsMonitorsThenTheSystemsEachAskedOnlyWhenNeeded) {
+    using tavrelonim::ui::FirstKnownDpi;
+    std::string asked;
+    const auto source = [&asked](char name, unsigned dpi) {
+        return [&asked, name, dpi] {
+            asked.push_back(name);
+            return dpi;
+        };
+    };
+    EXPECT_EQ(FirstKnownDpi(source('w', 144), source('m', 120), [&] { asked.push_back('s'); return 96; }), 144);
+    EXPECT_EQ(asked, "w");
+    asked.clear();
+    // Windows 8.1 to 10 1511: no window DPI; the monitor's, not the system's.
+    EXPECT_EQ(FirstKnownDpi(source('w', 0), source('m', 120), [&] { asked.push_back('s'); return 96; }), 120);
+    EXPECT_EQ(asked, "wm");
+    asked.clear();
+    // Windows 7: neither.
+    EXPECT_EQ(FirstKnownDpi(source('w', 0), source('m', 0), [&] { asked.push_back('s'); return 96; }), 96);
+    EXPECT_EQ(asked, "wms");
 }

@@ -96,6 +96,9 @@ HRESULT RootProvider::GetSelection(SAFEARRAY** selection) noexcept {
 ListAutomation::ListAutomation(AccessibleList& list, const ReaderFunctions& functions, UINT callMilliseconds)
     : state_(std::make_shared<AutomationState>(list, functions, callMilliseconds)) {}
 
-ListAutomation::~ListAutomation() { Detach(); }
+ListAutomation::~ListAutomation() {
+    Detach();
+    Disconnect();  // at the latest now, whatever message this thread answers
+}
 
 }  // namespace tavrelonim::ui

@@ -8,6 +8,7 @@ namespace tavrelonim::ui {
 
 using automation::Act;
 using automation::Answer;
+using automation::AnswerWhileConnected;
 using automation::Bool;
 using automation::Int;
 using automation::ItemStatusOf;
@@ -73,29 +74,22 @@ public:
                     return Bool(true, value);
                 case uia::kHasKeyboardFocusProperty:
                     return Bool(list.HasFocus(), value);
-                case uia::kLabeledByProperty: {
-                    IRawElementProviderSimple* label = nullptr;
-                    if (SUCCEEDED(state_->functions->uiaHostProviderFromHwnd(list.Label(), &label)) &&
-                        label != nullptr) {
-                        value->vt = VT_UNKNOWN;
-                        value->punkVal = label;
-                    }
-                    return S_OK;
-                }
                 default:
                     return S_OK;  // the host's answer, or none
             }
         });
     }
+    // From the window's handle, which outlives the list: the core asks for it while it disconnects.
     HRESULT STDMETHODCALLTYPE get_HostRawElementProvider(IRawElementProviderSimple** host) noexcept override {
-        return Answer(*state_, host,
-                      [&] { return state_->functions->uiaHostProviderFromHwnd(state_->list->Window(), host); });
+        return AnswerWhileConnected(*state_, host,
+                                    [&] { return state_->functions->uiaHostProviderFromHwnd(state_->window, host); });
     }
 
     // IRawElementProviderFragment
     HRESULT STDMETHODCALLTYPE Navigate(NavigateDirection direction, IRawElementProviderFragment** to) noexcept override;
     HRESULT STDMETHODCALLTYPE GetRuntimeId(SAFEARRAY** id) noexcept override {
-        return Answer(*state_, id, [] { return S_OK; });  // the host's window gives the list's
+        // None of its own: the host's window gives the list's, also while the core disconnects.
+        return AnswerWhileConnected(*state_, id, [] { return S_OK; });
     }
     HRESULT STDMETHODCALLTYPE get_BoundingRectangle(UiaRect* rect) noexcept override {
         return Answer(*state_, rect, [&] {
@@ -208,8 +202,9 @@ public:
             return next != nullptr ? HandOut<IRawElementProviderFragment>(next, reinterpret_cast<void**>(to)) : S_OK;
         });
     }
+    // From the row's index, which outlives the list: the core asks for it while it disconnects.
     HRESULT STDMETHODCALLTYPE GetRuntimeId(SAFEARRAY** id) noexcept override {
-        return Answer(*state_, id, [&] {
+        return AnswerWhileConnected(*state_, id, [&] {
             const ReaderFunctions& functions = *state_->functions;
             SAFEARRAY* array = functions.safeArrayCreateVector(VT_I4, 0, 2);
             if (array == nullptr) {

@@ -39,14 +39,17 @@ struct AutomationState : std::enable_shared_from_this<AutomationState> {
         : list(&theList), functions(&theFunctions), window(theList.Window()), callMilliseconds(theCallMilliseconds) {}
 
     // Read and written on the window's thread only.
-    AccessibleList* list;
-    const ReaderFunctions* functions;
+    AccessibleList* list;                // null once detached
+    const ReaderFunctions* functions;    // valid until disconnected
     RootProvider* root = nullptr;      // made on the first question; one reference held here
     std::vector<ItemProvider*> items;  // by row, made as asked for; one reference each held here
     // Read from any thread.
     const DWORD thread = ::GetCurrentThreadId();
     const HWND window;
     const UINT callMilliseconds;  // how long a call from another thread waits for the window
+    // Set once every provider is disconnected: from then on nothing calls the reader's functions,
+    // whose libraries may go.
+    std::atomic<bool> disconnected{false};
     SRWLOCK callers = SRWLOCK_INIT;  // one call from other threads at a time
     SRWLOCK handoff = SRWLOCK_INIT;  // guards pending and the cookies; never held while waiting
     WindowThreadCall* pending = nullptr;
@@ -55,11 +58,13 @@ struct AutomationState : std::enable_shared_from_this<AutomationState> {
 
     // The row's provider, without a reference of the caller's; null for a row the list lacks.
     ItemProvider* Item(long row);
-    // Cuts clients off a provider, where the system can, and drops the reference held here.
+    // Cuts clients off a provider, where the system can, and drops the reference held here. The
+    // core asks the provider its runtime id or host meanwhile, which it still answers. A failure
+    // is reported to the debugger: clients then find the element gone at their next call.
     template <class Provider>
     void LetGo(Provider* provider) noexcept {
         if (functions->uiaDisconnectProvider != nullptr) {
-            functions->uiaDisconnectProvider(provider);
+            ReportFailure(L"UiaDisconnectProvider", functions->uiaDisconnectProvider(provider));
         }
         provider->Release();
     }
@@ -178,6 +183,16 @@ HRESULT Answer(AutomationState& state, Out* out, Work&& work) noexcept {
 template <class Work>
 HRESULT Act(AutomationState& state, Work&& work) noexcept {
     return state.OnWindowThread(work);
+}
+// For what stays true of an element once the list is gone (a row's index, the list's window),
+// which the core asks while it disconnects: answered on the calling thread until then.
+template <class Out, class Work>
+HRESULT AnswerWhileConnected(AutomationState& state, Out* out, Work&& work) noexcept {
+    if (out == nullptr) {
+        return E_POINTER;
+    }
+    *out = {};
+    return state.disconnected.load() ? uia::kElementNotAvailable : ComAnswer(work);
 }
 
 // Every provider's options: a server-side provider, called on the core's threads (its calls are

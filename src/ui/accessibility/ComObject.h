@@ -10,6 +10,7 @@
 #include <oaidl.h>
 
 #include <atomic>
+#include <cwchar>
 #include <memory>
 #include <new>
 
@@ -34,6 +35,17 @@ private:
 };
 
 // Runs a method's work: an exception becomes the method's error, and never leaves it.
+// A call that failed where nothing else can act on it, written to the debugger for whoever traces.
+inline void ReportFailure(const wchar_t* call, HRESULT result) noexcept {
+    if (SUCCEEDED(result)) {
+        return;
+    }
+    wchar_t text[128];
+    std::swprintf(text, sizeof text / sizeof text[0], L"Tavrelonim: %ls failed: 0x%08lX\n", call,
+                  static_cast<unsigned long>(result));
+    ::OutputDebugStringW(text);
+}
+
 template <class Work>
 HRESULT ComAnswer(Work&& work) noexcept {
     try {

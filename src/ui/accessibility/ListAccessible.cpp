@@ -10,7 +10,15 @@ namespace tavrelonim::ui {
 ListAccessibility::ListAccessibility(HWND list, HWND label, const int& markedRow) noexcept
     : list_(list, label, markedRow) {}
 
-ListAccessibility::~ListAccessibility() { Detach(); }
+ListAccessibility::~ListAccessibility() {
+    Detach();
+    // Out of any message now: what the list's end could not cut off is cut off here.
+    if (automation_ != nullptr) {
+        automation_->Disconnect();
+        automation_.reset();
+    }
+    libraries_.reset();
+}
 
 LRESULT ListAccessibility::AnswerGetObject(WPARAM wParam, LPARAM lParam) noexcept {
     // The object id comes as a 32-bit value, sign and all, whatever the width of lParam.
@@ -138,6 +146,9 @@ void ListAccessibility::Detach() noexcept {
     }
     if (automation_ != nullptr) {
         automation_->Detach();
+        if (!automation_->Disconnected()) {
+            return;  // the core is still to be told, with the reader's libraries, once it may be
+        }
         automation_.reset();
     }
     libraries_.reset();

@@ -89,10 +89,12 @@ void ListAutomation::RowsRebuilt() noexcept {
     // The rows' providers name rows that may be other printers now: clients must ask again.
     for (ItemProvider*& item : state_->items) {
         if (item != nullptr) {
-            ItemProvider* gone = item;
+            Leave(item);
             item = nullptr;
-            state_->LetGo(gone);
         }
+    }
+    if (::InSendMessage() == FALSE) {
+        Disconnect();
     }
     if (state_->functions->uiaClientsAreListening() != FALSE) {
         state_->functions->uiaRaiseStructureChangedEvent(state_->root, uia::kChildrenInvalidated, nullptr, 0);
@@ -100,21 +102,45 @@ void ListAutomation::RowsRebuilt() noexcept {
 }
 
 void ListAutomation::Detach() noexcept {
-    if (state_->list == nullptr) {
-        return;
-    }
-    state_->list = nullptr;
-    for (ItemProvider* item : state_->items) {
-        if (item != nullptr) {
-            state_->LetGo(item);
+    if (state_->list != nullptr) {
+        state_->list = nullptr;  // every provider answers that its element is gone from here on
+        for (ItemProvider* item : state_->items) {
+            if (item != nullptr) {
+                Leave(item);
+            }
+        }
+        state_->items.clear();
+        if (state_->root != nullptr) {
+            Leave(state_->root);
+            state_->root = nullptr;
         }
     }
-    state_->items.clear();
-    if (state_->root != nullptr) {
-        state_->LetGo(state_->root);
-        state_->root = nullptr;
+    // The core cannot be called out to while this thread answers a message sent from another
+    // (the window closed by another program): the providers are cut off once it may be.
+    if (::InSendMessage() == FALSE) {
+        Disconnect();
     }
 }
+
+void ListAutomation::Leave(IRawElementProviderSimple* provider) noexcept {
+    try {
+        leaving_.push_back(provider);
+    } catch (...) {
+        state_->LetGo(provider);  // no room to keep it for later: cut off now, as well as may be
+    }
+}
+
+void ListAutomation::Disconnect() noexcept {
+    for (IRawElementProviderSimple* provider : leaving_) {
+        state_->LetGo(provider);
+    }
+    leaving_.clear();
+    if (state_->list == nullptr) {
+        state_->disconnected = true;
+    }
+}
+
+bool ListAutomation::Disconnected() const noexcept { return state_->disconnected.load(); }
 
 LRESULT ListAutomation::RunCall(WPARAM cookie) noexcept { return state_->RunPending(cookie); }
 

@@ -15,6 +15,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "ui/accessibility/AccessibleList.h"
 #include "ui/accessibility/AutomationDeclarations.h"
@@ -53,10 +54,21 @@ public:
     LRESULT RunCall(WPARAM cookie) noexcept;
 
     // Every provider answers that its element is gone from now on; nothing reads the list again.
+    // Clients are cut off at once, or, inside a message sent from another thread (where the core
+    // cannot be called), by Disconnect() once out of it.
     void Detach() noexcept;
+    // Cuts clients off the providers let go, where the system can; the core asks them their
+    // runtime id and host meanwhile, which they still answer. Once detached and disconnected,
+    // nothing calls the reader's functions again.
+    void Disconnect() noexcept;
+    [[nodiscard]] bool Disconnected() const noexcept;
 
 private:
+    void Leave(IRawElementProviderSimple* provider) noexcept;
+
     std::shared_ptr<AutomationState> state_;
+    // Providers let go and not yet disconnected, each with the reference that was held for it.
+    std::vector<IRawElementProviderSimple*> leaving_;
     long seenSelection_ = -1;
     long seenCaret_ = -1;
     bool seenFocus_ = false;

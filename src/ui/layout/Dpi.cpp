@@ -1,5 +1,6 @@
 #include "ui/layout/Dpi.h"
 
+#include "ui/layout/DpiSources.h"
 #include "ui/win32/LateBoundApis.h"
 #include "ui/win32/Win32Handles.h"
 
@@ -17,8 +18,13 @@ int SystemDpi() noexcept {
 }
 
 int DpiForWindow(HWND window) noexcept {
-    const UINT dpi = GetDpiForWindowIfAny(window);
-    return dpi != 0 ? static_cast<int>(dpi) : SystemDpi();
+    // A window opened on a monitor of another scaling is laid out for that monitor's, also
+    // where the window's own DPI cannot be asked (Windows 8.1 to 10 1511).
+    return FirstKnownDpi([window] { return GetDpiForWindowIfAny(window); },
+                         [window] {
+                             return GetDpiForMonitorIfAny(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
+                         },
+                         [] { return SystemDpi(); });
 }
 
 SIZE OuterSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, int dpi) noexcept {

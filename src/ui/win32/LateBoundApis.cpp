@@ -44,6 +44,17 @@ UINT GetDpiForWindowIfAny(HWND window) noexcept {
     return function != nullptr ? function(window) : 0;
 }
 
+UINT GetDpiForMonitorIfAny(HMONITOR monitor) noexcept {
+    // MONITOR_DPI_TYPE's MDT_EFFECTIVE_DPI, which older headers lack.
+    constexpr int kEffectiveDpi = 0;
+    using Function = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    // Kept loaded for the process's life, as its functions are.
+    static const auto function = platform::FunctionOf<Function>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
+    UINT x = 0;
+    UINT y = 0;
+    return function != nullptr && monitor != nullptr && SUCCEEDED(function(monitor, kEffectiveDpi, &x, &y)) ? y : 0;
+}
+
 UINT GetDpiForSystemIfAny() noexcept {
     using Function = UINT(WINAPI*)();
     static const auto function = LoadedFunction<Function>(L"user32.dll", "GetDpiForSystem");

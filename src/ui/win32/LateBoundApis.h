@@ -17,6 +17,9 @@ namespace tavrelonim::ui {
 bool SetDefaultDllDirectoriesIfAny(DWORD directoryFlags) noexcept;
 // user32 GetDpiForWindow.
 [[nodiscard]] UINT GetDpiForWindowIfAny(HWND window) noexcept;
+// shcore GetDpiForMonitor, the effective DPI, loading shcore the first time it is asked: only
+// where the window's own DPI cannot be asked.
+[[nodiscard]] UINT GetDpiForMonitorIfAny(HMONITOR monitor) noexcept;
 // user32 GetDpiForSystem.
 [[nodiscard]] UINT GetDpiForSystemIfAny() noexcept;
 // user32 AdjustWindowRectExForDpi.
