@@ -6,6 +6,8 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang clang-tidy clang-format libclang-rt-14-dev
+  # clang's linker, for the exe built with clang as a second compiler.
+  lld
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
