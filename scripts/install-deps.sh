@@ -16,6 +16,8 @@ packages=(
   # CJK glyphs for names in those scripts; Wine links the list's face to it, as Windows does for Arial.
   fonts-wqy-microhei
   zip python3 wixl
+  # msiinfo, to read the tables of the MSI wixl makes.
+  msitools
   # Signs the release when a certificate is given; the reproducibility test signs with its own.
   osslsigncode openssl
   # A 32-bit Wine beside the 64-bit one, to run the x86 build; without the 32-bit CUPS library

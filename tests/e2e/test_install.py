@@ -1,6 +1,6 @@
 """The installer: the .msi installs the utility for the whole machine, the installed exe opens with
 the printers, and uninstalling leaves neither the exe, nor its Start-menu shortcut, nor its entry
-among the installed programs."""
+among the installed programs. One architecture's package installed over the other's replaces it."""
 import os
 import subprocess
 import tempfile
@@ -15,9 +15,9 @@ UNINSTALL_KEY = r'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 
 
 class InstallTest(e2e.UtilityTest):
-    def build_msi(self, folder):
+    def build_msi(self, folder, build_dir=None):
         subprocess.run([os.environ['TAVRELONIM_CPACK'], '-G', 'External', '-B', str(folder)],
-                       cwd=os.environ['TAVRELONIM_BUILD_DIR'], check=True, capture_output=True)
+                       cwd=build_dir or os.environ['TAVRELONIM_BUILD_DIR'], check=True, capture_output=True)
         packages = list(Path(folder).glob('tavrelonim-*-windows-*.msi'))
         self.assertEqual(len(packages), 1, packages)
         return packages[0]
@@ -70,6 +70,34 @@ class InstallTest(e2e.UtilityTest):
             self.assertFalse(installed.exists())
             self.assertEqual(self.shortcuts(), [])
             self.assertIsNone(self.uninstall_entry(view))
+
+    def installed_exes(self):
+        drive = self.wine.prefix / 'drive_c'
+        return [folder / 'Tavrelonim' / 'tavrelonim.exe' for folder in (drive / 'Program Files', drive / 'Program Files (x86)')
+                if (folder / 'Tavrelonim' / 'tavrelonim.exe').exists()]
+
+    def entries(self):
+        return [entry for entry in (self.uninstall_entry('/reg:64'), self.uninstall_entry('/reg:32')) if entry]
+
+    def test_either_architecture_replaces_the_other(self):
+        if winenv.is_32bit(self.exe):
+            self.skipTest('the x64 set installs both architectures, in both orders')
+        other_build = Path(os.environ['TAVRELONIM_OTHER_BUILD_DIR'])
+        if not (other_build / 'CMakeCache.txt').exists():
+            self.skipTest(f'the x86 build is not there to package ({other_build})')
+        with tempfile.TemporaryDirectory() as scratch:
+            x64 = self.build_msi(Path(scratch) / 'x64')
+            x86 = self.build_msi(Path(scratch) / 'x86', other_build)
+            for first, second, left in ((x64, x86, 'Program Files (x86)'), (x86, x64, 'Program Files')):
+                with self.subTest(first=first.name, then=second.name):
+                    for package in (first, second):
+                        self.wine.run('msiexec', '/i', self.wine.windows_path(package), '/qn', timeout=300)
+                    drive = self.wine.prefix / 'drive_c'
+                    self.assertEqual(self.installed_exes(), [drive / left / 'Tavrelonim' / 'tavrelonim.exe'])
+                    self.assertEqual(len(self.shortcuts()), 1)
+                    self.assertEqual(len(self.entries()), 1)
+                    self.wine.run('msiexec', '/x', self.wine.windows_path(second), '/qn', timeout=300)
+                    self.assertEqual((self.installed_exes(), self.shortcuts(), self.entries()), ([], [], []))
 
 
 if __name__ == '__main__':

@@ -1,13 +1,14 @@
 """Builds the zip with CPack into a scratch folder and checks that it holds exactly the exe, the
-README and the licence, at its top level, the exe being the one just built.
-Usage: check_package.py CPACK BUILD_DIR EXE ARCH"""
+README and the licence, at its top level, the exe being the one just built; then the MSI, whose
+tables must keep the Windows Installer rules of msi_rules.py beside this file.
+Usage: check_package.py CPACK BUILD_DIR EXE ARCH OTHER_ARCH_UPGRADE_CODE"""
 import subprocess
 import sys
 import tempfile
 import zipfile
 from pathlib import Path
 
-cpack, build_dir, exe, arch = sys.argv[1:5]
+cpack, build_dir, exe, arch, other_upgrade_code = sys.argv[1:6]
 with tempfile.TemporaryDirectory() as scratch:
     # An earlier run's package and sums in the folder: a zip-only run must certify neither.
     (Path(scratch) / f'tavrelonim-1.0.0-windows-{arch}.msi').write_bytes(b'an earlier run')
@@ -37,3 +38,13 @@ missing = subprocess.run([str(Path(cpack).with_name('cmake')), '-DCPACK_TAVRELON
 if missing.returncode == 0 or 'wixl was not found' not in missing.stderr:
     sys.exit(f'FAIL: the MSI step without wixl exited {missing.returncode}: {missing.stderr.strip()[:300]}')
 print('ok: without wixl the MSI step fails, naming wixl')
+
+# The MSI against the rules Windows Installer's validation applies and Wine's msiexec does not.
+with tempfile.TemporaryDirectory() as scratch:
+    subprocess.run([cpack, '-G', 'External', '-B', scratch], cwd=build_dir, check=True, capture_output=True)
+    package = next(Path(scratch).glob(f'tavrelonim-*-windows-{arch}.msi'))
+    rules = subprocess.run([sys.executable, str(Path(__file__).with_name('msi_rules.py')), str(package),
+                            other_upgrade_code], capture_output=True, text=True)
+    print(rules.stdout.strip())
+    if rules.returncode != 0:
+        sys.exit(f'FAIL: {package.name} breaks the rules above')
