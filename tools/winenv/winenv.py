@@ -8,7 +8,6 @@ command and the benchmark. Standard library only.
                                     scratch prefix
     winenv.py up|down DIRECTORY     starts or stops a whole environment recorded in DIRECTORY"""
 import errno
-import hashlib
 import json
 import os
 import shutil
@@ -287,13 +286,15 @@ def build_folder_of(program):
 
 
 def scratch_prefix(program):
-    """One prefix per build folder, so that no test run of one checkout or build folder sees the
-    profile or the Wine server of another's; WINEPREFIX, when set, is taken as it is."""
+    """One prefix per build folder, inside it, so that no test run of one checkout or build folder
+    sees the profile or the Wine server of another's, and the prefix goes with its folder;
+    WINEPREFIX, when set, is taken as it is."""
     if os.environ.get('WINEPREFIX'):
         return Path(os.environ['WINEPREFIX'])
     build = build_folder_of(program)
-    key = hashlib.sha256(str(build).encode()).hexdigest()[:16] if build else 'unbuilt'
-    return Path(tempfile.gettempdir()) / f'tavrelonim-wineprefix-{os.getuid()}-{key}'
+    if build is not None:
+        return build / 'wineprefix'
+    return Path(tempfile.gettempdir()) / f'tavrelonim-wineprefix-{os.getuid()}'
 
 
 def kernel_runs_32bit_programs():
