@@ -27,6 +27,13 @@ bool StringsLieWithin(const PrinterInfo5Layout& info, std::span<const std::byte>
            (info.pPortName == nullptr || LiesWithin(info.pPortName, buffer));
 }
 
+// Tells every top-level window that the windows section changed, bounded so that a hung window
+// elsewhere on the desktop cannot hang this one.
+void AnnounceWindowsSectionChanged(platform::Platform& platform) {
+    platform.SendMessageTimeoutA(platform::kHwndBroadcast, platform::kWmWininichange, 0, "windows",
+                                 platform::kSmtoAbortIfHung, kBroadcastTimeoutMilliseconds);
+}
+
 }  // namespace
 
 void MakeSelectedPrinterDefault(const DefaultingContext& context) {
@@ -88,12 +95,6 @@ DeviceLineOutcome WriteDefaultDeviceLine(platform::Platform& platform, const std
     }
     AnnounceWindowsSectionChanged(platform);
     return outcome;
-}
-
-void AnnounceWindowsSectionChanged(platform::Platform& platform) {
-    // Bounded so that a hung window elsewhere on the desktop cannot hang this one.
-    platform.SendMessageTimeoutA(platform::kHwndBroadcast, platform::kWmWininichange, 0, "windows",
-                                 platform::kSmtoAbortIfHung, kBroadcastTimeoutMilliseconds);
 }
 
 void MarkDefaultBySpooler(const DefaultingContext& context) {

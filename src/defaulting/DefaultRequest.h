@@ -55,8 +55,6 @@ struct DeviceLineOutcome {
 [[nodiscard]] DeviceLineOutcome WriteDefaultDeviceLine(platform::Platform& platform, const std::string& printerName,
                                                        const std::string& driver, const std::string& port,
                                                        std::uint32_t majorVersion);
-// Tells every top-level window that the windows section changed, waiting a bounded time on each.
-void AnnounceWindowsSectionChanged(platform::Platform& platform);
 
 // The spooler strategy: sets the default flag in the printer's level-5 attributes.
 void MarkDefaultBySpooler(const DefaultingContext& context);

@@ -64,8 +64,31 @@ struct Raised {
 inline Raised raised;
 
 // The system's calls are stdcall on x86: named functions, since a lambda converts to none.
-inline HRESULT WINAPI NoHost(HWND, IRawElementProviderSimple** host) noexcept {
-    *host = nullptr;
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+#endif
+// What the system gives for any window: a provider of the window's own, good for nothing else.
+struct WindowHost final : IRawElementProviderSimple {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) noexcept override {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() noexcept override { return 1; }
+    HRESULT STDMETHODCALLTYPE get_ProviderOptions(ProviderOptions*) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetPatternProvider(PATTERNID, IUnknown**) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetPropertyValue(PROPERTYID, VARIANT*) noexcept override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_HostRawElementProvider(IRawElementProviderSimple**) noexcept override {
+        return E_NOTIMPL;
+    }
+};
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+inline WindowHost windowHost;
+inline HRESULT WINAPI HostOf(HWND, IRawElementProviderSimple** host) noexcept {
+    *host = &windowHost;
     return S_OK;
 }
 inline BOOL WINAPI Listening() noexcept { return raised.listening ? TRUE : FALSE; }
@@ -115,7 +138,7 @@ inline ReaderFunctions Functions() {
     functions.safeArrayCreateVector = &::SafeArrayCreateVector;
     functions.safeArrayPutElement = &::SafeArrayPutElement;
     functions.safeArrayDestroy = &::SafeArrayDestroy;
-    functions.uiaHostProviderFromHwnd = &NoHost;
+    functions.uiaHostProviderFromHwnd = &HostOf;
     functions.uiaClientsAreListening = &Listening;
     functions.uiaRaiseAutomationEvent = &RaiseEvent;
     functions.uiaRaisePropertyChangedEvent = &RaisePropertyChange;

@@ -341,10 +341,7 @@ def run_program(argv):
     server with the sample printers and a virtual display, as the end-to-end environment has."""
     prefix = scratch_prefix(argv[0])
     if os.environ.get('TAVRELONIM_WINENV_DESKTOP') != '1':
-        wine = Wine(prefix)
-        wine.init()
-        skip_unless_32bit_runs(wine, argv[0])
-        return subprocess.run([loader_for(argv[0]), *argv], env=wine.env).returncode
+        return _run_in(Wine(prefix), argv)
     with tempfile.TemporaryDirectory(prefix='tavrelonim-desktop-') as scratch:
         cups, cups_pid = start_cups(Path(scratch) / 'cups')
         display_pid = None
@@ -353,15 +350,19 @@ def run_program(argv):
             display, display_pid = start_display(Path(scratch) / 'xvfb.log')
             wine = Wine(prefix, display, cups)
             wine.kill_all()  # a server still running from an earlier run knows another display
-            wine.init()
-            skip_unless_32bit_runs(wine, argv[0])
-            return subprocess.run([loader_for(argv[0]), *argv], env=wine.env).returncode
+            return _run_in(wine, argv)
         finally:
             if wine is not None:
                 wine.kill_all()
             for pid in (display_pid, cups_pid):
                 if pid is not None:
                     stop_pid(pid)
+
+
+def _run_in(wine, argv):
+    wine.init()
+    skip_unless_32bit_runs(wine, argv[0])
+    return subprocess.run([loader_for(argv[0]), *argv], env=wine.env).returncode
 
 
 def env_up(directory):

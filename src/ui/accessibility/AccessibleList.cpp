@@ -14,18 +14,7 @@ std::wstring ListBoxAccessibleList::RowName(long row) const {
     return row >= 0 ? ListBoxText(list_, static_cast<WPARAM>(row)) : std::wstring();
 }
 
-RowGeometry ListBoxAccessibleList::Geometry() const noexcept {
-    RECT client{};
-    ::GetClientRect(list_, &client);
-    ::MapWindowPoints(list_, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    const LRESULT rows = ::SendMessageW(list_, LB_GETCOUNT, 0, 0);
-    const LRESULT top = ::SendMessageW(list_, LB_GETTOPINDEX, 0, 0);
-    const LRESULT height = ::SendMessageW(list_, LB_GETITEMHEIGHT, 0, 0);
-    return {{client.left, client.top, client.right, client.bottom},
-            top == LB_ERR ? 0 : static_cast<long>(top),
-            height == LB_ERR ? 0 : static_cast<long>(height),
-            rows == LB_ERR ? 0 : static_cast<long>(rows)};
-}
+RowGeometry ListBoxAccessibleList::Geometry() const noexcept { return ListBoxGeometry(list_); }
 
 long ListBoxAccessibleList::SelectedRow() const noexcept {
     const LRESULT selected = ::SendMessageW(list_, LB_GETCURSEL, 0, 0);

@@ -39,8 +39,8 @@ struct AutomationState : std::enable_shared_from_this<AutomationState> {
         : list(&theList), functions(&theFunctions), window(theList.Window()), callMilliseconds(theCallMilliseconds) {}
 
     // Read and written on the window's thread only.
-    AccessibleList* list;                // null once detached
-    const ReaderFunctions* functions;    // valid until disconnected
+    AccessibleList* list;              // null once detached
+    const ReaderFunctions* functions;  // valid until disconnected
     RootProvider* root = nullptr;      // made on the first question; one reference held here
     std::vector<ItemProvider*> items;  // by row, made as asked for; one reference each held here
     // Read from any thread.
@@ -53,16 +53,13 @@ struct AutomationState : std::enable_shared_from_this<AutomationState> {
     SRWLOCK callers = SRWLOCK_INIT;  // one call from other threads at a time
     SRWLOCK handoff = SRWLOCK_INIT;  // guards pending and the cookies; never held while waiting
     WindowThreadCall* pending = nullptr;
-    std::uint64_t cookieSeed = 0;
-    std::uint64_t cookiesIssued = 0;
 
     // The row's provider, without a reference of the caller's; null for a row the list lacks.
     ItemProvider* Item(long row);
     // Cuts clients off a provider, where the system can, and drops the reference held here. The
     // core asks the provider its runtime id or host meanwhile, which it still answers. A failure
     // is reported to the debugger: clients then find the element gone at their next call.
-    template <class Provider>
-    void LetGo(Provider* provider) noexcept {
+    void LetGo(IRawElementProviderSimple* provider) noexcept {
         if (functions->uiaDisconnectProvider != nullptr) {
             ReportFailure(L"UiaDisconnectProvider", functions->uiaDisconnectProvider(provider));
         }
@@ -125,17 +122,20 @@ struct AutomationState : std::enable_shared_from_this<AutomationState> {
     }
 
 private:
+    std::uint64_t cookieSeed_ = 0;  // under handoff, as is the count
+    std::uint64_t cookiesIssued_ = 0;
+
     // Under handoff. Not guessable from outside the process: a counter run through a mixing
     // function from a seed of this process's clock and addresses; never 0.
     WPARAM NextCookie() noexcept {
-        if (cookieSeed == 0) {
+        if (cookieSeed_ == 0) {
             LARGE_INTEGER now{};
             ::QueryPerformanceCounter(&now);
-            cookieSeed = (static_cast<std::uint64_t>(now.QuadPart) ^ (reinterpret_cast<std::uintptr_t>(this) << 16U) ^
+            cookieSeed_ = (static_cast<std::uint64_t>(now.QuadPart) ^ (reinterpret_cast<std::uintptr_t>(this) << 16U) ^
                           ::GetTickCount64() ^ (static_cast<std::uint64_t>(::GetCurrentThreadId()) << 40U)) |
                          1U;
         }
-        std::uint64_t mixed = cookieSeed + 0x9E3779B97F4A7C15ULL * ++cookiesIssued;
+        std::uint64_t mixed = cookieSeed_ + 0x9E3779B97F4A7C15ULL * ++cookiesIssued_;
         mixed = (mixed ^ (mixed >> 30U)) * 0xBF58476D1CE4E5B9ULL;
         mixed = (mixed ^ (mixed >> 27U)) * 0x94D049BB133111EBULL;
         mixed ^= mixed >> 31U;

@@ -34,7 +34,6 @@ private:
     std::atomic<ULONG> references_{1};
 };
 
-// Runs a method's work: an exception becomes the method's error, and never leaves it.
 // A call that failed where nothing else can act on it, written to the debugger for whoever traces.
 inline void ReportFailure(const wchar_t* call, HRESULT result) noexcept {
     if (SUCCEEDED(result)) {
@@ -46,6 +45,7 @@ inline void ReportFailure(const wchar_t* call, HRESULT result) noexcept {
     ::OutputDebugStringW(text);
 }
 
+// Runs a method's work: an exception becomes the method's error, and never leaves it.
 template <class Work>
 HRESULT ComAnswer(Work&& work) noexcept {
     try {

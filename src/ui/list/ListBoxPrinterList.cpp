@@ -36,6 +36,19 @@ std::wstring ListBoxText(HWND listBox, WPARAM index) {
     return text;
 }
 
+RowGeometry ListBoxGeometry(HWND listBox) noexcept {
+    RECT client{};
+    ::GetClientRect(listBox, &client);
+    ::MapWindowPoints(listBox, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const LRESULT rows = ::SendMessageW(listBox, LB_GETCOUNT, 0, 0);
+    const LRESULT top = ::SendMessageW(listBox, LB_GETTOPINDEX, 0, 0);
+    const LRESULT height = ::SendMessageW(listBox, LB_GETITEMHEIGHT, 0, 0);
+    return {{client.left, client.top, client.right, client.bottom},
+            top == LB_ERR ? 0 : static_cast<long>(top),
+            height == LB_ERR ? 0 : static_cast<long>(height),
+            rows == LB_ERR ? 0 : static_cast<long>(rows)};
+}
+
 std::string ListBoxPrinterList::EntryAt(int index) const {
     return index < 0 ? std::string() : platform::NarrowToCodePage(ListBoxText(listBox_, static_cast<WPARAM>(index)));
 }

@@ -12,11 +12,14 @@
 #include <string>
 
 #include "printerlist/PrinterList.h"
+#include "ui/list/ListPresentation.h"
 
 namespace tavrelonim::ui {
 
 // A list box's entry as it holds it, in wide characters; empty for an index it does not have.
 [[nodiscard]] std::wstring ListBoxText(HWND listBox, WPARAM index);
+// Where a list box's rows lie, its client area in screen coordinates.
+[[nodiscard]] RowGeometry ListBoxGeometry(HWND listBox) noexcept;
 
 class ListBoxPrinterList final : public printerlist::PrinterList {
 public:

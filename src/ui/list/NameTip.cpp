@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "ui/list/ListBoxPrinterList.h"
 #include "ui/list/ListRowDrawing.h"
 
 namespace tavrelonim::ui {
@@ -17,23 +18,10 @@ TTTOOLINFOW ListTool(HWND list) noexcept {
     return tool;
 }
 
-// The row under the mouse; -1 for none. Counted from the top row, since the list box's own hit
-// test answers in 16 bits and a list may hold more rows than that.
-int RowUnderMouse(HWND list) noexcept {
+// The row under the mouse; -1 for none.
+long RowUnderMouse(HWND list) noexcept {
     POINT at{};
-    RECT client{};
-    if (::GetCursorPos(&at) == FALSE || ::ScreenToClient(list, &at) == FALSE || ::GetClientRect(list, &client) == FALSE ||
-        ::PtInRect(&client, at) == FALSE) {
-        return -1;
-    }
-    const LRESULT height = ::SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
-    const LRESULT top = ::SendMessageW(list, LB_GETTOPINDEX, 0, 0);
-    const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
-    if (height <= 0 || top < 0 || count <= 0) {
-        return -1;
-    }
-    const LRESULT row = top + at.y / height;
-    return row < count ? static_cast<int>(row) : -1;
+    return ::GetCursorPos(&at) != FALSE ? RowAtPoint(ListBoxGeometry(list), at.x, at.y) : -1;
 }
 
 }  // namespace
@@ -56,7 +44,7 @@ void NameTip::Follow(HWND list, HWND owner, HFONT font) noexcept {
     if (tip_ == nullptr && !Make(list, owner, font)) {
         return;
     }
-    const int row = RowUnderMouse(list);
+    const long row = RowUnderMouse(list);
     if (row == row_) {
         return;
     }
@@ -64,7 +52,7 @@ void NameTip::Follow(HWND list, HWND owner, HFONT font) noexcept {
     TTTOOLINFOW tool = ListTool(list);  // the list's client area, at its size now
     ::SendMessageW(tip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
     try {
-        std::wstring text = CutRowName(list, row, font).value_or(std::wstring());
+        std::wstring text = CutRowName(list, static_cast<int>(row), font).value_or(std::wstring());
         if (text == text_) {
             return;
         }

@@ -24,7 +24,7 @@ private:
 
     // An owned pop-up of the window's: the system destroys it with its owner.
     HWND tip_ = nullptr;
-    int row_ = -1;
+    long row_ = -1;
     std::wstring text_;
 };
 
